@@ -1,0 +1,141 @@
+// The five MIDI output functions over the devices of the last enumeration.
+#include "platform/midi/midi_out.h"
+
+#include <cstring>
+#include <limits>
+#include <algorithm>
+#include <map>
+#include <utility>
+
+#include "platform/midi/device_enumerator.h"
+#include "platform/midi/port_name.h"
+
+namespace winmm {
+namespace {
+
+struct OutputState {
+    midiout::DeviceEnumerator enumerate = midiout::systemDevices;
+    midiout::DeviceList devices;
+    bool enumerated = false;
+    std::map<HMIDIOUT, std::unique_ptr<midiout::OpenOutput>> open;
+    HMIDIOUT lastHandle = 0;
+    std::string lastOpenError;
+};
+
+OutputState& state()
+{
+    static OutputState s;
+    return s;
+}
+
+void enumerate()
+{
+    OutputState& s = state();
+    s.devices = s.enumerate();
+    s.enumerated = true;
+}
+
+midiout::OutputDevice* device(UINT_PTR deviceId)
+{
+    OutputState& s = state();
+    if (!s.enumerated) {
+        enumerate();
+    }
+    return deviceId < s.devices.size() ? s.devices[deviceId].get() : nullptr;
+}
+
+MMRESULT failOpen(MMRESULT code, std::string reason)
+{
+    state().lastOpenError = std::move(reason);
+    return code;
+}
+
+}  // namespace
+
+UINT midiOutGetNumDevs()
+{
+    enumerate();
+    return static_cast<UINT>(state().devices.size());
+}
+
+MMRESULT midiOutGetDevCapsA(UINT_PTR deviceId, MIDIOUTCAPSA* caps, UINT capsSize)
+{
+    if (caps == nullptr || capsSize < sizeof(MIDIOUTCAPSA)) {
+        return MMSYSERR_INVALPARAM;
+    }
+    const midiout::OutputDevice* dev = device(deviceId);
+    if (dev == nullptr) {
+        return MMSYSERR_BADDEVICEID;
+    }
+    const std::optional<std::string> name = dev->name();
+    if (!name) {
+        return MMSYSERR_ERROR;
+    }
+    const std::string fitted = midiout::fitDeviceName(*name);
+    std::memset(caps, 0, sizeof(MIDIOUTCAPSA));
+    std::memcpy(caps->szPname, fitted.data(), fitted.size());
+    caps->wChannelMask = 0xFFFF;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT midiOutOpen(HMIDIOUT* handle, UINT deviceId, DWORD_PTR callback, DWORD_PTR instance,
+                     DWORD flags)
+{
+    if (handle == nullptr || callback != 0 || instance != 0 || flags != 0) {
+        return failOpen(MMSYSERR_INVALPARAM, "Callbacks on MIDI output are not supported.");
+    }
+    midiout::OutputDevice* dev = device(deviceId);
+    if (dev == nullptr) {
+        return failOpen(MMSYSERR_BADDEVICEID, "There is no output device " +
+                                                  std::to_string(deviceId) + ".");
+    }
+    OutputState& s = state();
+    if (s.lastHandle == std::numeric_limits<HMIDIOUT>::max()) {
+        return failOpen(MMSYSERR_NOMEM, "No more device handles are left.");
+    }
+    const HMIDIOUT candidate = s.lastHandle + 1;
+    midiout::OpenResult result = dev->open(candidate);
+    if (auto* reason = std::get_if<std::string>(&result)) {
+        return failOpen(MIDIERR_NODEVICE, std::move(*reason));
+    }
+    s.lastHandle = candidate;
+    s.open.emplace(candidate, std::get<std::unique_ptr<midiout::OpenOutput>>(std::move(result)));
+    s.lastOpenError.clear();
+    *handle = candidate;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT midiOutShortMsg(HMIDIOUT handle, DWORD message)
+{
+    OutputState& s = state();
+    const auto it = s.open.find(handle);
+    if (it == s.open.end()) {
+        return MMSYSERR_INVALHANDLE;
+    }
+    it->second->send(message);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT midiOutClose(HMIDIOUT handle)
+{
+    return state().open.erase(handle) == 1 ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
+}
+
+std::string midiOutLastOpenError()
+{
+    return state().lastOpenError;
+}
+
+}  // namespace winmm
+
+namespace midiout {
+
+DeviceEnumerator setDeviceEnumerator(DeviceEnumerator enumerator)
+{
+    winmm::OutputState& s = winmm::state();
+    s.enumerated = false;
+    s.devices.clear();
+    return std::exchange(s.enumerate, std::move(enumerator));
+}
+
+}  // namespace midiout
