@@ -1,10 +1,9 @@
 // The built-in synthesizer as a MIDI output device: a SynthEngine played through an audio driver.
 #include "platform/midi/builtin_synth.h"
 
+#include "platform/midi/jack_server.h"
 #include "platform/midi/quiet_libraries.h"
 #include "platform/midi/short_message.h"
-
-#include <jack/jack.h>
 
 #include <algorithm>
 #include <array>
@@ -19,21 +18,7 @@ namespace config {
 constexpr std::array<std::string_view, 4> audioDrivers = {"pipewire", "pulseaudio", "jack",
                                                            "alsa"};
 constexpr const char* jackClientName = "vorlik";
-constexpr const char* jackProbeName = "vorlik-probe";
 }  // namespace config
-
-// FluidSynth's own jack driver lets libjack start a server when none runs; we never do.
-bool jackServerRunning()
-{
-    const QuietLibraries quiet;
-    jack_status_t status{};
-    jack_client_t* client = jack_client_open(config::jackProbeName, JackNoStartServer, &status);
-    if (client == nullptr) {
-        return false;
-    }
-    jack_client_close(client);
-    return true;
-}
 
 void collectOption(void* names, const char*, const char* option)
 {
@@ -53,6 +38,7 @@ std::string unavailability(std::string_view driver, const std::vector<std::strin
     if (std::find(listed.begin(), listed.end(), driver) == listed.end()) {
         return "not in this FluidSynth";
     }
+    // FluidSynth's jack driver lets libjack start a server when none runs; we never do.
     if (driver == "jack" && !jackServerRunning()) {
         return "no JACK server running";
     }

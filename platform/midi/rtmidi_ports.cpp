@@ -3,6 +3,7 @@
 
 #include <rtmidi/RtMidi.h>
 
+#include "platform/midi/jack_server.h"
 #include "platform/midi/quiet_libraries.h"
 #include "platform/midi/short_message.h"
 
@@ -20,8 +21,13 @@ RtMidi::Api rtMidiApi(PortApi api)
 }
 
 // A client of the API with RtMidi's printing turned off; nothing when the API cannot start.
+// RtMidi's JACK client would try to reach a missing server (and leak buffers doing so), so the
+// server is asked first.
 std::unique_ptr<RtMidiOut> connect(PortApi api)
 {
+    if (api == PortApi::jack && !jackServerRunning()) {
+        return nullptr;
+    }
     QuietLibraries quiet;
     try {
         auto out = std::make_unique<RtMidiOut>(rtMidiApi(api), clientName);

@@ -17,7 +17,8 @@ class UnpackShortMessage : public testing::TestWithParam<Row> {};
 
 TEST_P(UnpackShortMessage, SendsTheBytesItsStatusCallsFor)
 {
-    const auto bytes = midiout::unpackShortMessage(GetParam().packed).bytes();
+    const midiout::ShortMessageBytes message = midiout::unpackShortMessage(GetParam().packed);
+    const auto bytes = message.bytes();
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), GetParam().bytes);
 }
 

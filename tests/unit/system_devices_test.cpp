@@ -1,34 +1,24 @@
 // The machine's own device list: the built-in synthesizer first, quietly without absent APIs.
 #include <gtest/gtest.h>
 
-#include <jack/jack.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <optional>
 
+#include "platform/midi/jack_server.h"
 #include "platform/midi/midi_out.h"
 
 namespace {
 
 using namespace winmm;
+using midiout::jackServerRunning;
 
 std::string deviceName(UINT device)
 {
     MIDIOUTCAPSA caps{};
     EXPECT_EQ(midiOutGetDevCapsA(device, &caps, sizeof caps), MMSYSERR_NOERROR);
     return std::string(caps.szPname, strnlen(caps.szPname, MAXPNAMELEN));
-}
-
-bool jackServerRunning()
-{
-    jack_client_t* client = jack_client_open("vorlik-probe", JackNoStartServer, nullptr);
-    if (client == nullptr) {
-        return false;
-    }
-    jack_client_close(client);
-    return true;
 }
 
 TEST(SystemDevices, BuiltInSynthesizerComesFirstAndNothingIsPrinted)
