@@ -1,0 +1,21 @@
+// Base of the program's windows: closing one, by code or by its title bar, unloads it.
+#include "platform/toolkit/window.h"
+
+#include <QCloseEvent>
+
+#include "platform/toolkit/window_registry.h"
+
+namespace toolkit {
+
+Window::Window(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+void Window::closeEvent(QCloseEvent* event)
+{
+    WindowRegistry::forget(this);
+    event->accept();
+}
+
+}  // namespace toolkit
