@@ -15,8 +15,7 @@ namespace {
 
 namespace config {
 // FluidSynth's audio driver names, tried in this order; the first that starts plays.
-constexpr std::array<std::string_view, 4> audioDrivers = {"pipewire", "pulseaudio", "jack",
-                                                           "alsa"};
+constexpr std::array<std::string_view, 4> audioDrivers = {"pipewire", "pulseaudio", "jack", "alsa"};
 constexpr const char* jackClientName = "vorlik";
 }  // namespace config
 

@@ -1,9 +1,9 @@
 // The five MIDI output functions over the devices of the last enumeration.
 #include "platform/midi/midi_out.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
-#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -86,8 +86,8 @@ MMRESULT midiOutOpen(HMIDIOUT* handle, UINT deviceId, DWORD_PTR callback, DWORD_
     }
     midiout::OutputDevice* dev = device(deviceId);
     if (dev == nullptr) {
-        return failOpen(MMSYSERR_BADDEVICEID, "There is no output device " +
-                                                  std::to_string(deviceId) + ".");
+        return failOpen(MMSYSERR_BADDEVICEID,
+                        "There is no output device " + std::to_string(deviceId) + ".");
     }
     OutputState& s = state();
     if (s.lastHandle == std::numeric_limits<HMIDIOUT>::max()) {

@@ -27,8 +27,7 @@ void silenceCLibraries()
 
 }  // namespace
 
-QuietLibraries::QuietLibraries()
-    : savedCerr_(std::cerr.rdbuf(dropped_.rdbuf()))
+QuietLibraries::QuietLibraries() : savedCerr_(std::cerr.rdbuf(dropped_.rdbuf()))
 {
     silenceCLibraries();
 }

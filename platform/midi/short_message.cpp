@@ -10,22 +10,22 @@ std::size_t messageLength(std::uint8_t status)
         return 3;
     }
     switch (status & 0xF0) {
-    case 0xC0:  // program change
-    case 0xD0:  // channel pressure
-        return 2;
-    case 0xF0:
-        break;
-    default:
-        return 3;
+        case 0xC0:  // program change
+        case 0xD0:  // channel pressure
+            return 2;
+        case 0xF0:
+            break;
+        default:
+            return 3;
     }
     switch (status) {
-    case 0xF1:  // time code quarter frame
-    case 0xF3:  // song select
-        return 2;
-    case 0xF2:  // song position
-        return 3;
-    default:
-        return 1;
+        case 0xF1:  // time code quarter frame
+        case 0xF3:  // song select
+            return 2;
+        case 0xF2:  // song position
+            return 3;
+        default:
+            return 1;
     }
 }
 

@@ -1,18 +1,28 @@
 // The machine's MIDI output devices, in the order the device list numbers them.
+#include "platform/midi/alsa_ports.h"
 #include "platform/midi/builtin_synth.h"
 #include "platform/midi/device_enumerator.h"
-#include "platform/midi/rtmidi_ports.h"
+#include "platform/midi/jack_ports.h"
+
+#include <algorithm>
+#include <iterator>
 
 namespace midiout {
+namespace {
+
+void append(DeviceList& devices, DeviceList more)
+{
+    std::move(more.begin(), more.end(), std::back_inserter(devices));
+}
+
+}  // namespace
 
 DeviceList systemDevices()
 {
     DeviceList devices;
     devices.push_back(makeBuiltinSynth());
-    for (const PortApi api : {PortApi::alsaSequencer, PortApi::jack}) {
-        DeviceList ports = rtMidiPorts(api);
-        std::move(ports.begin(), ports.end(), std::back_inserter(devices));
-    }
+    append(devices, alsaSequencerPorts());
+    append(devices, jackPorts());
     return devices;
 }
 

@@ -10,8 +10,11 @@ namespace toolkit {
 // A window class declares `static constexpr bool visibleAtCreation`; its constructor builds
 // the design-time state and runs its load handler.
 template <class W>
-concept RegisteredWindow = std::derived_from<W, Window> && requires {
-    { W::visibleAtCreation } -> std::convertible_to<bool>;
+concept RegisteredWindow = std::derived_from<W, Window> && requires
+{
+    {
+        W::visibleAtCreation
+        } -> std::convertible_to<bool>;
 };
 
 class WindowRegistry {

@@ -73,8 +73,7 @@ std::ostream& operator<<(std::ostream& out, const SentMessage& message)
                << std::setw(8) << std::setfill('0') << message.value << std::dec << "}";
 }
 
-RecordingDevices::RecordingDevices(std::vector<std::string> names)
-    : log_(std::make_shared<Log>())
+RecordingDevices::RecordingDevices(std::vector<std::string> names) : log_(std::make_shared<Log>())
 {
     log_->capabilitiesFail.assign(names.size(), false);
     log_->names = std::move(names);

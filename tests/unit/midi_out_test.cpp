@@ -101,9 +101,10 @@ TEST(Sending, GoesOutUnchangedThroughTheOpenHandle)
     for (const DWORD value : {0x00403C90U, 0x000080C0U, 0x0403C910U, 0xFFFFFFFFU}) {
         EXPECT_EQ(midiOutShortMsg(handle, value), MMSYSERR_NOERROR);
     }
-    EXPECT_EQ(devices.messages(),
-              (std::vector<SentMessage>{{handle, 0x00403C90}, {handle, 0x000080C0},
-                                        {handle, 0x0403C910}, {handle, 0xFFFFFFFF}}));
+    EXPECT_EQ(devices.messages(), (std::vector<SentMessage>{{handle, 0x00403C90},
+                                                            {handle, 0x000080C0},
+                                                            {handle, 0x0403C910},
+                                                            {handle, 0xFFFFFFFF}}));
 }
 
 TEST(Sending, RefusedOnZeroUnknownAndClosedHandles)

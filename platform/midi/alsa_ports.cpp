@@ -1,36 +1,25 @@
-// The MIDI output ports that RtMidi finds through the ALSA sequencer and through JACK.
-#include "platform/midi/rtmidi_ports.h"
+// The MIDI output ports of the ALSA sequencer, found and opened through RtMidi.
+#include "platform/midi/alsa_ports.h"
 
 #include <rtmidi/RtMidi.h>
 
-#include "platform/midi/jack_server.h"
 #include "platform/midi/quiet_libraries.h"
 #include "platform/midi/short_message.h"
 
 namespace midiout {
 namespace {
 
-// The name the program's own ALSA client, JACK client and ports carry in a patchbay.
+// The name the program's own ALSA client and ports carry in a patchbay.
 constexpr const char* clientName = "vorlik";
 
 void dropRtMidiError(RtMidiError::Type, const std::string&, void*) {}
 
-RtMidi::Api rtMidiApi(PortApi api)
+// A sequencer client with RtMidi's printing turned off; nothing when there is no sequencer.
+std::unique_ptr<RtMidiOut> connect()
 {
-    return api == PortApi::jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
-}
-
-// A client of the API with RtMidi's printing turned off; nothing when the API cannot start.
-// RtMidi's JACK client would try to reach a missing server (and leak buffers doing so), so the
-// server is asked first.
-std::unique_ptr<RtMidiOut> connect(PortApi api)
-{
-    if (api == PortApi::jack && !jackServerRunning()) {
-        return nullptr;
-    }
     QuietLibraries quiet;
     try {
-        auto out = std::make_unique<RtMidiOut>(rtMidiApi(api), clientName);
+        auto out = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, clientName);
         out->setErrorCallback(dropRtMidiError);
         return out;
     } catch (const RtMidiError&) {
@@ -38,9 +27,9 @@ std::unique_ptr<RtMidiOut> connect(PortApi api)
     }
 }
 
-class RtMidiOutput final : public OpenOutput {
+class AlsaOutput final : public OpenOutput {
 public:
-    explicit RtMidiOutput(std::unique_ptr<RtMidiOut> out) : out_(std::move(out)) {}
+    explicit AlsaOutput(std::unique_ptr<RtMidiOut> out) : out_(std::move(out)) {}
 
     void send(std::uint32_t packed) override
     {
@@ -68,10 +57,10 @@ std::optional<unsigned> findPort(RtMidiOut& out, unsigned listedNumber, const st
     return std::nullopt;
 }
 
-class RtMidiPort final : public OutputDevice {
+class AlsaPort final : public OutputDevice {
 public:
-    RtMidiPort(PortApi api, unsigned number, std::string fullName)
-        : api_(api), number_(number), fullName_(std::move(fullName))
+    AlsaPort(unsigned number, std::string fullName)
+        : number_(number), fullName_(std::move(fullName))
     {
     }
 
@@ -79,9 +68,9 @@ public:
 
     OpenResult open(std::uint32_t) override
     {
-        std::unique_ptr<RtMidiOut> out = connect(api_);
+        std::unique_ptr<RtMidiOut> out = connect();
         if (!out) {
-            return apiName() + " is not running, so \"" + fullName_ + "\" cannot be opened.";
+            return "The ALSA sequencer is not running, so \"" + fullName_ + "\" cannot be opened.";
         }
         const std::optional<unsigned> port = findPort(*out, number_, fullName_);
         if (!port) {
@@ -91,33 +80,27 @@ public:
         if (!out->isPortOpen()) {
             return "The port \"" + fullName_ + "\" could not be opened.";
         }
-        return std::make_unique<RtMidiOutput>(std::move(out));
+        return std::make_unique<AlsaOutput>(std::move(out));
     }
 
 private:
-    std::string apiName() const
-    {
-        return api_ == PortApi::jack ? "The JACK server" : "The ALSA sequencer";
-    }
-
-    PortApi api_;
     unsigned number_;
     std::string fullName_;
 };
 
 }  // namespace
 
-DeviceList rtMidiPorts(PortApi api)
+DeviceList alsaSequencerPorts()
 {
     DeviceList ports;
-    std::unique_ptr<RtMidiOut> out = connect(api);
+    std::unique_ptr<RtMidiOut> out = connect();
     if (!out) {
         return ports;
     }
     QuietLibraries quiet;
     const unsigned count = out->getPortCount();
     for (unsigned port = 0; port < count; ++port) {
-        ports.push_back(std::make_unique<RtMidiPort>(api, port, out->getPortName(port)));
+        ports.push_back(std::make_unique<AlsaPort>(port, out->getPortName(port)));
     }
     return ports;
 }

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the program needs (and, with "test", what its tests need),
+# skipping what is already there.
+set -euo pipefail
+
+build_packages=(cmake g++ make pkg-config qt6-base-dev librtmidi-dev libfluidsynth-dev
+                libasound2-dev libjack-jackd2-dev timgm6mb-soundfont fonts-liberation)
+test_packages=(libgtest-dev xvfb xdotool jackd2 clang-format)
+
+packages=("${build_packages[@]}")
+if [[ "${1:-}" == test ]]; then
+    packages+=("${test_packages[@]}")
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=()
+[[ $(id -u) -ne 0 ]] && sudo=(sudo)
+echo "Installing: ${missing[*]}"
+# jackd2 asks whether to allow realtime priority; the tests run without it.
+echo 'jackd2 jackd/tweak_rt_limits boolean false' | "${sudo[@]}" debconf-set-selections
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# Runs a command with its own virtual X display and dummy-driver JACK server, stopped afterwards.
+# shellcheck disable=SC2317  # the functions run from traps or are passed by name
+set -u
+
+readonly server_lifetime=3600  # s; a server outlives a killed run by at most this
+readonly start_deadline=10     # s for each server to become ready
+readonly stop_deadline=5       # s between asking a process to stop and killing it
+readonly poll_interval=0.05    # s
+
+readonly jack_server=vorlik-test-$$
+workdir=
+xvfb_wrapper=
+jackd_wrapper=
+command_pid=
+display_number=
+
+fail() {  # $1: message, $2: log file to show
+    echo "with-test-servers: $1" >&2
+    [[ -n ${2:-} && -s $2 ]] && sed 's/^/    /' "$2" >&2
+    exit 1
+}
+
+# $1: pid of a child of this shell. An exited child still waiting to be reaped counts as stopped.
+running() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }
+    [[ ${stat:0:1} != Z ]]
+}
+
+# $1: pid of a child of this shell. False when it still runs after stop_deadline.
+exited_in_time() {
+    local deadline=$((SECONDS + stop_deadline))
+    while running "$1"; do
+        ((SECONDS < deadline)) || return 1
+        sleep "$poll_interval"
+    done
+}
+
+stop_command() {
+    [[ -n $1 ]] || return 0
+    kill -TERM "$1" 2>/dev/null
+    exited_in_time "$1" || kill -KILL "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
+}
+
+# $1: pid of a server's timeout wrapper, which passes TERM on to the server, its child.
+stop_server() {
+    local children=()
+    [[ -n $1 ]] || return 0
+    kill -TERM "$1" 2>/dev/null
+    if ! exited_in_time "$1"; then
+        read -ra children 2>/dev/null <"/proc/$1/task/$1/children"
+        kill -KILL "${children[@]}" "$1" 2>/dev/null
+    fi
+    wait "$1" 2>/dev/null
+}
+
+# Only a killed Xvfb leaves its lock and socket behind; they go once their owner is gone.
+remove_stale_display_files() {
+    local lock=/tmp/.X$display_number-lock owner
+    [[ -n $display_number && -e $lock ]] || return 0
+    owner=$(tr -d ' ' 2>/dev/null <"$lock")
+    [[ -n $owner ]] && kill -0 "$owner" 2>/dev/null && return 0
+    rm -f "$lock" "/tmp/.X11-unix/X$display_number"
+}
+
+cleanup() {
+    local status=$?
+    trap - INT TERM HUP
+    stop_command "$command_pid"
+    stop_server "$jackd_wrapper"
+    stop_server "$xvfb_wrapper"
+    remove_stale_display_files
+    [[ -n $workdir ]] && rm -rf "$workdir"
+    exit "$status"
+}
+
+# $1: server name, $2: readiness check, $3: wrapper pid, $4: log file
+wait_until_ready() {
+    local deadline=$((SECONDS + start_deadline))
+    until "$2"; do
+        running "$3" || fail "$1 exited while starting:" "$4"
+        ((SECONDS < deadline)) || fail "$1 not ready after ${start_deadline} s:" "$4"
+        sleep "$poll_interval"
+    done
+}
+
+# Xvfb picks a free display itself and writes its number once it accepts clients.
+xvfb_ready() {
+    local line
+    read -r line <"$workdir/display" && [[ $line =~ ^[0-9]+$ ]] || return 1
+    display_number=$line
+}
+
+start_xvfb() {
+    : >"$workdir/display"
+    timeout "$server_lifetime" Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp \
+        3>"$workdir/display" </dev/null >"$workdir/xvfb.log" 2>&1 &
+    xvfb_wrapper=$!
+    wait_until_ready Xvfb xvfb_ready "$xvfb_wrapper" "$workdir/xvfb.log"
+}
+
+jackd_ready() {
+    jack_lsp -s "$jack_server" >/dev/null 2>&1
+}
+
+start_jackd() {
+    timeout "$server_lifetime" jackd --no-realtime -n "$jack_server" -d dummy -r 48000 -p 128 \
+        </dev/null >"$workdir/jackd.log" 2>&1 &
+    jackd_wrapper=$!
+    wait_until_ready jackd jackd_ready "$jackd_wrapper" "$workdir/jackd.log"
+}
+
+if (($# == 0)); then
+    echo "usage: with-test-servers.sh COMMAND [ARGS...]" >&2
+    exit 2
+fi
+for tool in timeout Xvfb jackd jack_lsp; do
+    command -v "$tool" >/dev/null || fail "$tool is not installed"
+done
+
+trap cleanup EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# Nothing run from here on may start a JACK server of its own.
+export JACK_NO_START_SERVER=1
+workdir=$(mktemp -d "${TMPDIR:-/tmp}/with-test-servers.XXXXXX") || fail "cannot make a work directory"
+start_xvfb
+start_jackd
+
+# Without WAYLAND_DISPLAY, toolkits use the virtual display rather than the user's desktop.
+unset WAYLAND_DISPLAY
+export DISPLAY=:$display_number
+export JACK_DEFAULT_SERVER=$jack_server
+export VORLIK_TEST_SERVERS=1
+echo "with-test-servers: display $DISPLAY, JACK server $JACK_DEFAULT_SERVER" >&2
+
+# In the background, so that a signal to this script is acted on at once, not after the command.
+"$@" <&0 &
+command_pid=$!
+wait "$command_pid"
+status=$?
+command_pid=
+exit "$status"

@@ -1,0 +1,151 @@
+// Messages reach a real JACK MIDI port through the MIDI output functions, byte for byte.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+#include "platform/midi/midi_out.h"
+#include "platform/midi/port_name.h"
+#include "support/jack_capture.h"
+
+namespace {
+
+using namespace winmm;
+using testsupport::JackCapture;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::chrono::seconds deliveryDeadline{5};
+
+// Under the test command the JACK server must be there; run by hand without one, skip.
+std::unique_ptr<JackCapture> openCapture()
+{
+    std::string error;
+    auto capture = JackCapture::open("capture", &error);
+    if (!capture && std::getenv("VORLIK_TEST_SERVERS") != nullptr) {
+        ADD_FAILURE() << "no JACK server: " << error;
+    }
+    return capture;
+}
+
+std::optional<UINT> deviceNamed(const std::string& name)
+{
+    const UINT count = midiOutGetNumDevs();
+    for (UINT device = 0; device < count; ++device) {
+        MIDIOUTCAPSA caps{};
+        if (midiOutGetDevCapsA(device, &caps, sizeof caps) == MMSYSERR_NOERROR &&
+            std::string(caps.szPname, strnlen(caps.szPname, MAXPNAMELEN)) == name) {
+            return device;
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<Bytes> capturedBytes(JackCapture& capture)
+{
+    std::vector<Bytes> bytes;
+    for (const auto& event : capture.events()) {
+        bytes.push_back(event.bytes);
+    }
+    return bytes;
+}
+
+class JackTransport : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        capture_ = openCapture();
+        if (!capture_) {
+            GTEST_SKIP() << "no JACK server running";
+        }
+        const auto device = deviceNamed(midiout::fitDeviceName(capture_->portName()));
+        ASSERT_TRUE(device) << capture_->portName() << " is not in the device list";
+        ASSERT_EQ(midiOutOpen(&handle_, *device, 0, 0, 0), MMSYSERR_NOERROR)
+            << midiOutLastOpenError();
+    }
+
+    void TearDown() override
+    {
+        if (handle_ != 0) {
+            midiOutClose(handle_);
+        }
+    }
+
+    std::unique_ptr<JackCapture> capture_;
+    HMIDIOUT handle_ = 0;
+};
+
+TEST_F(JackTransport, ChannelMessagesArriveExactlyAndInOrder)
+{
+    const std::vector<DWORD> sent = {0x00403C90, 0x000005C0, 0x006407B0, 0x00007BBF, 0x000080C0};
+    for (const DWORD value : sent) {
+        ASSERT_EQ(midiOutShortMsg(handle_, value), MMSYSERR_NOERROR);
+    }
+    ASSERT_TRUE(capture_->waitForEvents(sent.size(), deliveryDeadline));
+    EXPECT_EQ(capturedBytes(*capture_), (std::vector<Bytes>{{0x90, 0x3C, 0x40},
+                                                            {0xC0, 0x05},
+                                                            {0xB0, 0x07, 0x64},
+                                                            {0xBF, 0x7B, 0x00},
+                                                            {0xC0, 0x80}}));
+}
+
+TEST_F(JackTransport, OddBytesGoOutUnchanged)
+{
+    ASSERT_EQ(midiOutShortMsg(handle_, 0x00408199), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiOutShortMsg(handle_, 0x0403C910), MMSYSERR_NOERROR);
+    ASSERT_TRUE(capture_->waitForEvents(2, deliveryDeadline));
+    EXPECT_EQ(capturedBytes(*capture_),
+              (std::vector<Bytes>{{0x99, 0x81, 0x40}, {0x10, 0xC9, 0x03}}));
+}
+
+TEST_F(JackTransport, ProgramsOwnPortCarriesItsName)
+{
+    EXPECT_EQ(capture_->connectedPorts(), std::vector<std::string>{"vorlik:vorlik"});
+}
+
+TEST_F(JackTransport, ClosingRightAfterSendingDeliversEverything)
+{
+    ASSERT_EQ(midiOutShortMsg(handle_, 0x00403C90), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiOutShortMsg(handle_, 0x00007BB0), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiOutClose(handle_), MMSYSERR_NOERROR);
+    handle_ = 0;
+    ASSERT_TRUE(capture_->waitForEvents(2, deliveryDeadline));
+    EXPECT_EQ(capturedBytes(*capture_),
+              (std::vector<Bytes>{{0x90, 0x3C, 0x40}, {0xB0, 0x7B, 0x00}}));
+}
+
+// Reopening and closing many times, each time with messages sent at once after the open and
+// right before the close, loses none of them and never crashes on close.
+TEST_F(JackTransport, NoMessageIsLostAcrossManyOpensAndCloses)
+{
+    const UINT device = *deviceNamed(midiout::fitDeviceName(capture_->portName()));
+    midiOutClose(handle_);
+    constexpr int rounds = 40;
+    constexpr int messagesPerRound = 25;
+    std::vector<Bytes> expected;
+    for (int round = 0; round < rounds; ++round) {
+        ASSERT_EQ(midiOutOpen(&handle_, device, 0, 0, 0), MMSYSERR_NOERROR);
+        for (int note = 0; note < messagesPerRound; ++note) {
+            const auto data1 = static_cast<std::uint8_t>(note);
+            const auto data2 = static_cast<std::uint8_t>(round);
+            midiOutShortMsg(handle_, 0x90U | data1 << 8U | static_cast<unsigned>(data2) << 16U);
+            expected.push_back({0x90, data1, data2});
+        }
+        ASSERT_EQ(midiOutClose(handle_), MMSYSERR_NOERROR);
+    }
+    handle_ = 0;
+    ASSERT_TRUE(capture_->waitForEvents(expected.size(), deliveryDeadline))
+        << capture_->events().size() << " of " << expected.size() << " arrived";
+    EXPECT_EQ(capturedBytes(*capture_), expected);
+}
+
+TEST_F(JackTransport, ClosedHandleSendsNothing)
+{
+    ASSERT_EQ(midiOutClose(handle_), MMSYSERR_NOERROR);
+    EXPECT_EQ(midiOutShortMsg(handle_, 0x00403C90), MMSYSERR_INVALHANDLE);
+    handle_ = 0;
+    EXPECT_EQ(midiOutShortMsg(0, 0x00403C90), MMSYSERR_INVALHANDLE);
+    EXPECT_FALSE(capture_->waitForEvents(1, std::chrono::milliseconds(200)));
+}
+
+}  // namespace
