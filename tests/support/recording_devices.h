@@ -18,7 +18,8 @@ struct SentMessage {
 };
 std::ostream& operator<<(std::ostream& out, const SentMessage& message);
 
-// While it lives, the MIDI output functions list these devices instead of the machine's.
+// While it lives, the MIDI output functions list these devices instead of the machine's. Lives
+// and dies in stack order with any other: destroying it puts back what it replaced.
 class RecordingDevices {
 public:
     explicit RecordingDevices(std::vector<std::string> names);
