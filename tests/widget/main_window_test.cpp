@@ -7,87 +7,42 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "midi/device_handle.h"
+#include "main_window_harness.h"
 #include "midi/message_procedures.h"
-#include "midi/output_devices.h"
-#include "platform/toolkit/message_box.h"
-#include "platform/toolkit/window_registry.h"
-#include "support/recording_devices.h"
-#include "windows/main/tessaro1.h"
 #include "windows/mouse/zandor.h"
 #include "windows/noise/form1.h"
 
+using testsupport::click;
 using testsupport::RecordingDevices;
+using testsupport::selectRow;
+using testsupport::Values;
 using toolkit::WindowRegistry;
-using Values = std::vector<std::uint32_t>;
 
 Q_DECLARE_METATYPE(Values)
-
-namespace {
-
-const Values sixteenAllNotesOff = [] {
-    Values values;
-    for (std::uint32_t channel = 0; channel < 16; ++channel) {
-        values.push_back(0x00007BB0 + channel);
-    }
-    return values;
-}();
-
-void click(QWidget* widget)
-{
-    QTest::mouseClick(widget, Qt::LeftButton);
-}
-
-void selectRow(QListWidget* list, int row)
-{
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(row)).center());
-}
-
-}  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<RecordingDevices> devices_;
-    QStringList boxes_;
+    std::unique_ptr<testsupport::MainWindowHarness> harness_;
 
-    tessaro1& window() { return WindowRegistry::window<tessaro1>(); }
-
-    // The load lists the devices, so recording devices are put in place before it.
+    tessaro1& window() { return harness_->window(); }
     tessaro1& load(std::vector<std::string> names = {"first", "second", "third"})
     {
-        devices_.reset();
-        devices_ = std::make_unique<RecordingDevices>(std::move(names));
-        tessaro1& main = window();
-        main.show();
-        return main;
+        return harness_->load(std::move(names));
     }
-
-    tessaro1& loadAndOpen(int row = 0)
+    tessaro1& loadAndOpen(int row = 0) { return harness_->loadAndOpen(row); }
+    RecordingDevices& devices() { return *harness_->devices; }
+    const QStringList& boxes() const { return harness_->boxes; }
+    // For tests that set up failures before the load.
+    RecordingDevices& recordOn(std::vector<std::string> names)
     {
-        tessaro1& main = load();
-        selectRow(main.List3, row);
-        click(main.Command1);
-        devices_->clear();
-        return main;
+        harness_->devices = std::make_unique<RecordingDevices>(std::move(names));
+        return devices();
     }
 
 private slots:
-    void init()
-    {
-        boxes_.clear();
-        toolkit::setMessageBoxObserver([this](const QString& text) { boxes_ << text; });
-    }
-
-    void cleanup()
-    {
-        WindowRegistry::unloadAll();
-        midi::closeDevice();
-        midi::Devicehandle = 0;
-        devices_.reset();
-        toolkit::setMessageBoxObserver({});
-    }
+    void init() { harness_ = std::make_unique<testsupport::MainWindowHarness>(); }
+    void cleanup() { harness_.reset(); }
 
     void loadShowsTheDesignTimeStateAndSendsNothing()
     {
@@ -111,8 +66,8 @@ private slots:
             QCOMPARE(bar->pageStep(), 1);
         }
         QVERIFY(main.List3->selectedItems().isEmpty());
-        QVERIFY(devices_->messages().empty());
-        QVERIFY(devices_->opened().empty());
+        QVERIFY(devices().messages().empty());
+        QVERIFY(devices().opened().empty());
     }
 
     void controlsSitAtTheirDesignedPlaces_data()
@@ -207,10 +162,12 @@ private slots:
         QApplication::setActiveWindow(&main);
         QVERIFY(QTest::qWaitForWindowActive(&main));
         const QWidget* const order[] = {
-            main.Command3,     main.List3,         main.Command5,      main.Text1,   main.Command1,
-            main.Volumescroll, main.Programscroll, main.Channelscroll, main.Fast,    main.Command4,
-            main.Slow,         main.Random1,       main.Random2,       main.Random3, main.Test,
-            main.All,          main.Noise,         main.Mouse};
+            main.Command3, main.List3,        main.Command5,      main.Text1,
+            main.Command1, main.Volumescroll, main.Programscroll, main.Channelscroll,
+            main.Fast,     main.Command4,     main.Slow,          main.Random1,
+            main.Random2,  main.Random3,      main.Test,          main.All,
+            main.Channel1, main.channel1P,    main.Channel1N,     main.Channel1T,
+            main.Noise,    main.Mouse};
         QCOMPARE(QApplication::focusWidget(), order[0]);
         for (std::size_t i = 1; i < std::size(order); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -232,28 +189,27 @@ private slots:
         QCOMPARE(empty.Channel->text(), QString("1"));
         QCOMPARE(empty.Program->text(), QString("1"));
         click(empty.Command1);
-        QCOMPARE(boxes_, QStringList{"Please select an Output Device"});
+        QCOMPARE(boxes(), QStringList{"Please select an Output Device"});
     }
 
     void failingNameQueryKeepsTheDevicesPlace()
     {
-        devices_ = std::make_unique<RecordingDevices>(std::vector<std::string>{"a", "b", "c"});
-        devices_->failCapabilities(1);
+        recordOn({"a", "b", "c"}).failCapabilities(1);
         tessaro1& main = window();
         main.show();
         QCOMPARE(main.List3->count(), 3);
         QCOMPARE(main.List3->item(1)->text(), QString("Output device 1"));
         selectRow(main.List3, 2);
         click(main.Command1);
-        QCOMPARE(devices_->opened(), std::vector<std::size_t>{2});
+        QCOMPARE(devices().opened(), std::vector<std::size_t>{2});
     }
 
     void openDeviceWithNothingSelectedOnlyAsks()
     {
         tessaro1& main = load();
         click(main.Command1);
-        QCOMPARE(boxes_, QStringList{"Please select an Output Device"});
-        QVERIFY(devices_->opened().empty());
+        QCOMPARE(boxes(), QStringList{"Please select an Output Device"});
+        QVERIFY(devices().opened().empty());
         QCOMPARE(midi::Devicehandle, 0U);
     }
 
@@ -262,33 +218,32 @@ private slots:
         tessaro1& main = load();
         selectRow(main.List3, 2);
         click(main.Command1);
-        QCOMPARE(devices_->opened(), std::vector<std::size_t>{2});
+        QCOMPARE(devices().opened(), std::vector<std::size_t>{2});
         const winmm::HMIDIOUT first = midi::Devicehandle;
         QVERIFY(first != 0);
 
         selectRow(main.List3, 0);
         click(main.Command1);
-        QCOMPARE(devices_->opened(), (std::vector<std::size_t>{2, 0}));
-        QCOMPARE(devices_->closed(), std::vector<std::uint32_t>{first});
+        QCOMPARE(devices().opened(), (std::vector<std::size_t>{2, 0}));
+        QCOMPARE(devices().closed(), std::vector<std::uint32_t>{first});
         click(main.Command4);
-        QCOMPARE(devices_->messages().front().handle, midi::Devicehandle);
-        QVERIFY(boxes_.isEmpty());
+        QCOMPARE(devices().messages().front().handle, midi::Devicehandle);
+        QVERIFY(boxes().isEmpty());
     }
 
     void failedOpenSaysWhichDeviceAndWhy()
     {
-        devices_ = std::make_unique<RecordingDevices>(std::vector<std::string>{"synth"});
-        devices_->failOpen(0, "No General MIDI SoundFont found.");
+        recordOn({"synth"}).failOpen(0, "No General MIDI SoundFont found.");
         tessaro1& main = window();
         main.show();
         selectRow(main.List3, 0);
         click(main.Command1);
-        QCOMPARE(boxes_.size(), 1);
-        QVERIFY(boxes_[0].contains("\"synth\""));
-        QVERIFY(boxes_[0].contains("No General MIDI SoundFont found."));
+        QCOMPARE(boxes().size(), 1);
+        QVERIFY(boxes()[0].contains("\"synth\""));
+        QVERIFY(boxes()[0].contains("No General MIDI SoundFont found."));
         QCOMPARE(midi::Devicehandle, 0U);
         click(main.Command4);
-        QVERIFY(devices_->messages().empty());
+        QVERIFY(devices().messages().empty());
     }
 
     void volumeBarSendsChannelVolumeOnTheChannelBarsChannel()
@@ -296,11 +251,11 @@ private slots:
         tessaro1& main = loadAndOpen();
         main.Channelscroll->setValue(15);
         QCOMPARE(main.Channel->text(), QString("16"));
-        QVERIFY(devices_->messages().empty());
+        QVERIFY(devices().messages().empty());
         main.Volumescroll->setValue(100);
         main.Channelscroll->setValue(0);
         main.Volumescroll->setValue(0);
-        QCOMPARE(devices_->values(), (Values{0x006407BF, 0x000007B0}));
+        QCOMPARE(devices().values(), (Values{0x006407BF, 0x000007B0}));
     }
 
     void programBarSendsItsOwnValueAndShowsIt()
@@ -310,7 +265,7 @@ private slots:
         QCOMPARE(main.Program->text(), QString("128"));
         main.Programscroll->setValue(1);
         QCOMPARE(main.Program->text(), QString("1"));
-        QCOMPARE(devices_->values(), (Values{0x000080C0, 0x000001C0}));
+        QCOMPARE(devices().values(), (Values{0x000080C0, 0x000001C0}));
     }
 
     void clickOnABarsArrowMovesItByOneAndSendsOnce()
@@ -321,7 +276,7 @@ private slots:
         QCOMPARE(bar->value(), 65);
         QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2, 3));
         QCOMPARE(bar->value(), 64);
-        QCOMPARE(devices_->values(), (Values{0x004107B0, 0x004007B0}));
+        QCOMPARE(devices().values(), (Values{0x004107B0, 0x004007B0}));
     }
 
     void patchSendsItsProgramThenTheBarsCascade_data()
@@ -363,9 +318,9 @@ private slots:
         tessaro1& main = loadAndOpen();
         main.Programscroll->setValue(barBefore);
         main.Channelscroll->setValue(mainChannel);
-        devices_->clear();
+        devices().clear();
         main.Patch(channel, program);
-        QCOMPARE(devices_->values(), sent);
+        QCOMPARE(devices().values(), sent);
         QCOMPARE(main.Programscroll->value(), barAfter);
         QCOMPARE(main.Program->text(), QString::number(barAfter));
     }
@@ -377,17 +332,17 @@ private slots:
         main.Noteon(16, 60, 64);
         main.Noteoff(1, 60);
         main.Noteon(-1, 60, 64);
-        QCOMPARE(devices_->values(), (Values{0x00403C91, 0x0403C910, 0x00003C90}));
+        QCOMPARE(devices().values(), (Values{0x00403C91, 0x0403C910, 0x00003C90}));
     }
 
     void stpAndStopBothSilenceTheSixteenChannelsInOrder()
     {
         tessaro1& main = loadAndOpen();
         main.STP();
-        QCOMPARE(devices_->values(), sixteenAllNotesOff);
-        devices_->clear();
+        QCOMPARE(devices().values(), testsupport::sixteenAllNotesOff());
+        devices().clear();
         click(main.Command4);
-        QCOMPARE(devices_->values(), sixteenAllNotesOff);
+        QCOMPARE(devices().values(), testsupport::sixteenAllNotesOff());
     }
 
     void rawEntrySendsWhatConverts_data()
@@ -409,9 +364,9 @@ private slots:
         main.Text1->clear();
         QTest::keyClicks(main.Text1, typed);
         click(main.Command5);
-        QCOMPARE(devices_->values(), Values{value});
+        QCOMPARE(devices().values(), Values{value});
         QCOMPARE(main.Text1->text(), typed);
-        QVERIFY(boxes_.isEmpty());
+        QVERIFY(boxes().isEmpty());
     }
 
     void rawEntryThatDoesNotConvertSendsNothingAndSaysWhatIsAccepted_data()
@@ -428,9 +383,9 @@ private slots:
         tessaro1& main = loadAndOpen();
         main.Text1->setText(typed);
         click(main.Command5);
-        QVERIFY(devices_->messages().empty());
-        QCOMPARE(boxes_.size(), 1);
-        QVERIFY(boxes_[0].contains("up to eight hexadecimal digits"));
+        QVERIFY(devices().messages().empty());
+        QCOMPARE(boxes().size(), 1);
+        QVERIFY(boxes()[0].contains("up to eight hexadecimal digits"));
     }
 
     void beforeAnyOpenNothingArrives()
@@ -439,7 +394,7 @@ private slots:
         click(main.Command4);
         main.Volumescroll->setValue(10);
         main.Noteon(0, 60, 64);
-        QVERIFY(devices_->messages().empty());
+        QVERIFY(devices().messages().empty());
     }
 
     void noiseTwiceLeavesOneVisibleNoiseWindow()
@@ -470,8 +425,8 @@ private slots:
         const winmm::HMIDIOUT handle = midi::Devicehandle;
         click(main.Noise);
         click(main.Command3);
-        QVERIFY(devices_->messages().empty());
-        QCOMPARE(devices_->closed(), std::vector<std::uint32_t>{handle});
+        QVERIFY(devices().messages().empty());
+        QCOMPARE(devices().closed(), std::vector<std::uint32_t>{handle});
         QVERIFY(WindowRegistry::loaded<tessaro1>() == nullptr);
         QVERIFY(WindowRegistry::loaded<Form1>() == nullptr);
     }
@@ -480,8 +435,8 @@ private slots:
     {
         tessaro1& main = load();
         click(main.Command3);
-        QVERIFY(devices_->messages().empty());
-        QVERIFY(devices_->closed().empty());
+        QVERIFY(devices().messages().empty());
+        QVERIFY(devices().closed().empty());
         QVERIFY(WindowRegistry::loaded<tessaro1>() == nullptr);
     }
 
@@ -490,10 +445,10 @@ private slots:
         tessaro1& main = loadAndOpen();
         QVERIFY(main.close());
         QVERIFY(WindowRegistry::loaded<tessaro1>() == nullptr);
-        QVERIFY(devices_->messages().empty());
-        QVERIFY(devices_->closed().empty());
+        QVERIFY(devices().messages().empty());
+        QVERIFY(devices().closed().empty());
         midi::allNotesOff();
-        QCOMPARE(devices_->values(), sixteenAllNotesOff);
+        QCOMPARE(devices().values(), testsupport::sixteenAllNotesOff());
     }
 
     void reloadClosesTheDeviceAndListsAgain()
@@ -501,10 +456,10 @@ private slots:
         tessaro1& main = loadAndOpen();
         const winmm::HMIDIOUT handle = midi::Devicehandle;
         main.close();
-        const int enumerations = devices_->enumerations();
+        const int enumerations = devices().enumerations();
         tessaro1& again = window();
-        QCOMPARE(devices_->closed(), std::vector<std::uint32_t>{handle});
-        QCOMPARE(devices_->enumerations(), enumerations + 1);
+        QCOMPARE(devices().closed(), std::vector<std::uint32_t>{handle});
+        QCOMPARE(devices().enumerations(), enumerations + 1);
         QCOMPARE(again.List3->count(), 3);
         QCOMPARE(again.Programscroll->value(), 1);
     }

@@ -1,5 +1,6 @@
 // The main window "Quorvel": device list, volume, program and channel bars, "Stop!", the raw
-// message entry, and the message procedures through which every window makes sound.
+// message entry, and the message procedures through which every window makes sound. The player
+// and the note runs are in tessaro1_player.cpp and tessaro1_runs.cpp.
 #include "windows/main/tessaro1.h"
 
 #include <QGroupBox>
@@ -85,6 +86,7 @@ void tessaro1::buildControls()
     Label3 = makeLabel(Frame3, "Label3", "Channel", twipRect(360, 1560, 855, 615), centred);
 
     Frame4 = makeFrame(this, "Frame4", "Frame4", twipRect(6480, 1560, 3975, 2775));
+    buildPlayer();
 
     Fast = makeButton(this, "Fast", "Fast", twipRect(120, 4680, 1215, 495));
     Command4 = makeButton(this, "Command4", "Stop!", twipRect(240, 7680, 5775, 855));
@@ -102,10 +104,11 @@ void tessaro1::buildControls()
 // Focus moves in the designed order; "Exit" comes first and has the focus at start.
 void tessaro1::orderTabs()
 {
-    QWidget* const order[] = {Command3,     List3,         Command5,      Text1,   Command1,
-                              Volumescroll, Programscroll, Channelscroll, Fast,    Command4,
-                              Slow,         Random1,       Random2,       Random3, Test,
-                              All,          Noise,         Mouse};
+    QWidget* const order[] = {Command3,     List3,         Command5,      Text1,     Command1,
+                              Volumescroll, Programscroll, Channelscroll, Fast,      Command4,
+                              Slow,         Random1,       Random2,       Random3,   Test,
+                              All,          Channel1,      channel1P,     Channel1N, Channel1T,
+                              Noise,        Mouse};
     for (std::size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
@@ -123,6 +126,8 @@ void tessaro1::connectHandlers()
     connect(Channelscroll, &QScrollBar::valueChanged, this, &tessaro1::Channelscroll_Change);
     connect(Noise, &QPushButton::clicked, this, &tessaro1::Noise_Click);
     connect(Mouse, &QPushButton::clicked, this, &tessaro1::Mouse_Click);
+    connectPlayer();
+    connectRuns();
 }
 
 void tessaro1::Noteon(double Channel, double notenumber, double volume)

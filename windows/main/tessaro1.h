@@ -1,5 +1,6 @@
 // The main window "Quorvel": device list, volume, program and channel bars, "Stop!", the raw
-// message entry, and the message procedures through which every window makes sound.
+// message entry, the channel-1 player, the note runs, and the message procedures through which
+// every window makes sound.
 #pragma once
 
 #include "platform/toolkit/window.h"
@@ -10,6 +11,11 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QScrollBar;
+enum class NoteRun;
+
+namespace toolkit {
+class PreciseTimer;
+}
 
 class tessaro1 : public toolkit::Window {
     Q_OBJECT
@@ -49,6 +55,17 @@ public:
     QScrollBar* Channelscroll;
     QLabel* Label3;
     QGroupBox* Frame4;
+    QPushButton* Channel1;
+    QScrollBar* channel1P;
+    QScrollBar* Channel1N;
+    QScrollBar* Channel1T;
+    QLabel* Label5;
+    QLabel* Label6;
+    QLabel* Label7;
+    QLabel* LPatch;
+    QLabel* LNote;
+    QLabel* Ltempo;
+    toolkit::PreciseTimer* Timer1;
     QPushButton* Fast;
     QPushButton* Command4;
     QPushButton* Slow;
@@ -62,8 +79,11 @@ public:
 
 private:
     void buildControls();
+    void buildPlayer();
     void orderTabs();
     void connectHandlers();
+    void connectPlayer();
+    void connectRuns();
 
     void Form_Load();
     void Command1_Click();
@@ -75,4 +95,20 @@ private:
     void Channelscroll_Change();
     void Noise_Click();
     void Mouse_Click();
+
+    // The channel-1 player in Frame4.
+    void Channel1_Click();
+    void Channel1T_Change();
+    void Channel1N_Change();
+    void channel1P_Change();
+    void Timer1_Timer();
+
+    // The note runs and the test sequence; each returns when it has played its last note.
+    void Fast_Click();
+    void Slow_Click();
+    void Random1_Click();
+    void Random2_Click();
+    void Random3_Click();
+    void Test_Click();
+    void playRun(NoteRun run);
 };
