@@ -1,15 +1,14 @@
-// Start-up of the program.
+// The program's entry point: the application object, then the splash.
 #include <QApplication>
 
-#include "platform/toolkit/window_registry.h"
 #include "version.h"
-#include "windows/main/tessaro1.h"
+#include "windows/splash/startup.h"
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("vorlik");
     QApplication::setApplicationVersion(version::program);
-    toolkit::WindowRegistry::window<tessaro1>().show();
+    startProgram();
     return QApplication::exec();
 }
