@@ -1,6 +1,7 @@
 // Stock controls with their design names, places, captions and design-time values.
 #include "platform/toolkit/controls.h"
 
+#include "platform/toolkit/option_button.h"
 #include "platform/toolkit/wrapping_button.h"
 
 #include <QGroupBox>
@@ -50,6 +51,11 @@ QLabel* makeLabel(QWidget* parent, const char* name, const char* caption, QRect 
     label->setWordWrap(true);
     label->setAlignment(centred ? Qt::AlignHCenter | Qt::AlignTop : Qt::AlignLeft | Qt::AlignTop);
     return label;
+}
+
+QRadioButton* makeOptionButton(QWidget* parent, const char* name, const char* caption, QRect place)
+{
+    return placed(new OptionButton(caption, parent), name, place);
 }
 
 QGroupBox* makeFrame(QWidget* parent, const char* name, const char* caption, QRect place)

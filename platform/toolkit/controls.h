@@ -8,6 +8,7 @@ class QLineEdit;
 class QListWidget;
 class QLabel;
 class QPushButton;
+class QRadioButton;
 class QScrollBar;
 class QWidget;
 
@@ -21,6 +22,8 @@ QLineEdit* makeTextBox(QWidget* parent, const char* name, const char* text, QRec
 // Labels wrap their caption within their width.
 QLabel* makeLabel(QWidget* parent, const char* name, const char* caption, QRect place,
                   bool centred = false);
+// Option buttons of one parent form one group; a click anywhere on one selects it.
+QRadioButton* makeOptionButton(QWidget* parent, const char* name, const char* caption, QRect place);
 QGroupBox* makeFrame(QWidget* parent, const char* name, const char* caption, QRect place);
 // Moves by 1 for small and large steps; reports changes of value only, not the thumb's travel.
 QScrollBar* makeScrollBar(QWidget* parent, const char* name, Qt::Orientation orientation,
