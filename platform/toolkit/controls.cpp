@@ -76,6 +76,13 @@ QScrollBar* makeScrollBar(QWidget* parent, const char* name, Qt::Orientation ori
     return bar;
 }
 
+void orderTabs(std::initializer_list<QWidget*> order)
+{
+    for (auto next = order.begin() + 1; next < order.end(); ++next) {
+        QWidget::setTabOrder(*(next - 1), *next);
+    }
+}
+
 void writeValue(QScrollBar& bar, double value)
 {
     if (std::isnan(value)) {

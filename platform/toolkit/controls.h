@@ -3,6 +3,8 @@
 
 #include <QRect>
 
+#include <initializer_list>
+
 class QGroupBox;
 class QLineEdit;
 class QListWidget;
@@ -28,6 +30,9 @@ QGroupBox* makeFrame(QWidget* parent, const char* name, const char* caption, QRe
 // Moves by 1 for small and large steps; reports changes of value only, not the thumb's travel.
 QScrollBar* makeScrollBar(QWidget* parent, const char* name, Qt::Orientation orientation,
                           QRect place, int minimum, int maximum, int value);
+
+// Makes Tab move through the controls in the order given.
+void orderTabs(std::initializer_list<QWidget*> order);
 
 // Writes a value the way the program writes a bar: rounded half to even and kept within the
 // bar's range (not a number changes nothing); a change runs the bar's change handler before

@@ -104,14 +104,10 @@ void tessaro1::buildControls()
 // Focus moves in the designed order; "Exit" comes first and has the focus at start.
 void tessaro1::orderTabs()
 {
-    QWidget* const order[] = {Command3,     List3,         Command5,      Text1,     Command1,
-                              Volumescroll, Programscroll, Channelscroll, Fast,      Command4,
-                              Slow,         Random1,       Random2,       Random3,   Test,
-                              All,          Channel1,      channel1P,     Channel1N, Channel1T,
-                              Noise,        Mouse};
-    for (std::size_t i = 1; i < std::size(order); ++i) {
-        setTabOrder(order[i - 1], order[i]);
-    }
+    toolkit::orderTabs({Command3,      List3,         Command5, Text1,    Command1, Volumescroll,
+                        Programscroll, Channelscroll, Fast,     Command4, Slow,     Random1,
+                        Random2,       Random3,       Test,     All,      Channel1, channel1P,
+                        Channel1N,     Channel1T,     Noise,    Mouse});
     Command3->setFocus();
 }
 

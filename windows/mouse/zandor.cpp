@@ -97,11 +97,8 @@ void Zandor::buildControls()
 
 void Zandor::orderTabs()
 {
-    QWidget* const order[] = {Command1, Option1[1], Option1[2], Option1[3], Option1[4],
-                              Text1,    Option1[0], Command2,   Option1[5]};
-    for (std::size_t i = 1; i < std::size(order); ++i) {
-        setTabOrder(order[i - 1], order[i]);
-    }
+    toolkit::orderTabs({Command1, Option1[1], Option1[2], Option1[3], Option1[4], Text1, Option1[0],
+                        Command2, Option1[5]});
 }
 
 void Zandor::connectHandlers()
