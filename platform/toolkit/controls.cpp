@@ -76,10 +76,10 @@ QScrollBar* makeScrollBar(QWidget* parent, const char* name, Qt::Orientation ori
     return bar;
 }
 
-void orderTabs(std::initializer_list<QWidget*> order)
+void orderTabs(const std::vector<QWidget*>& order)
 {
-    for (auto next = order.begin() + 1; next < order.end(); ++next) {
-        QWidget::setTabOrder(*(next - 1), *next);
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(order[i - 1], order[i]);
     }
 }
 

@@ -3,7 +3,7 @@
 
 #include <QRect>
 
-#include <initializer_list>
+#include <vector>
 
 class QGroupBox;
 class QLineEdit;
@@ -32,7 +32,7 @@ QScrollBar* makeScrollBar(QWidget* parent, const char* name, Qt::Orientation ori
                           QRect place, int minimum, int maximum, int value);
 
 // Makes Tab move through the controls in the order given.
-void orderTabs(std::initializer_list<QWidget*> order);
+void orderTabs(const std::vector<QWidget*>& order);
 
 // Writes a value the way the program writes a bar: rounded half to even and kept within the
 // bar's range (not a number changes nothing); a change runs the bar's change handler before
