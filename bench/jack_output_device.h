@@ -8,17 +8,17 @@
 #include <string>
 
 #include "platform/midi/port_name.h"
-#include "support/jack_capture.h"
 #include "windows/main/tessaro1.h"
 
 namespace bench {
 
-inline void openCapturePort(tessaro1& main, const testsupport::JackCapture& capture)
+// port: the capture client's full port name, "<client>:<port>".
+inline void openCapturePort(tessaro1& main, const std::string& port)
 {
-    const QString name = QString::fromStdString(midiout::fitDeviceName(capture.portName()));
+    const QString name = QString::fromStdString(midiout::fitDeviceName(port));
     const QList<QListWidgetItem*> found = main.List3->findItems(name, Qt::MatchExactly);
     if (found.isEmpty()) {
-        throw std::runtime_error(capture.portName() + " is not in the device list");
+        throw std::runtime_error(port + " is not in the device list");
     }
     found.first()->setSelected(true);
     main.Command1->click();

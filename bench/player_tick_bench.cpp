@@ -12,6 +12,7 @@
 #include "jack_output_device.h"
 #include "platform/toolkit/window_registry.h"
 #include "statistics.h"
+#include "support/jack_capture.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     tessaro1& main = toolkit::WindowRegistry::window<tessaro1>();
-    bench::openCapturePort(main, *capture);
+    bench::openCapturePort(main, capture->portName());
     for (const int interval : intervals) {
         measure(main, *capture, interval, ticks);
     }
