@@ -96,7 +96,7 @@ xvfb_ready() {
 
 start_xvfb() {
     : >"$workdir/display"
-    timeout "$server_lifetime" Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp \
+    timeout "$server_lifetime" Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset \
         3>"$workdir/display" </dev/null >"$workdir/xvfb.log" 2>&1 &
     xvfb_wrapper=$!
     wait_until_ready Xvfb xvfb_ready "$xvfb_wrapper" "$workdir/xvfb.log"
@@ -107,7 +107,7 @@ jackd_ready() {
 }
 
 start_jackd() {
-    timeout "$server_lifetime" jackd --no-realtime -n "$jack_server" -d dummy -r 48000 -p 128 \
+    timeout "$server_lifetime" jackd --no-realtime -n "$jack_server" -d dummy -r 48000 -p 1024 \
         </dev/null >"$workdir/jackd.log" 2>&1 &
     jackd_wrapper=$!
     wait_until_ready jackd jackd_ready "$jackd_wrapper" "$workdir/jackd.log"
@@ -137,6 +137,8 @@ unset WAYLAND_DISPLAY
 export DISPLAY=:$display_number
 export JACK_DEFAULT_SERVER=$jack_server
 export VORLIK_TEST_SERVERS=1
+# Without a session bus, D-Bus would try to start one for each program and leak doing so.
+export DBUS_SESSION_BUS_ADDRESS=disabled:
 echo "with-test-servers: display $DISPLAY, JACK server $JACK_DEFAULT_SERVER" >&2
 
 # In the background, so that a signal to this script is acted on at once, not after the command.

@@ -1,5 +1,5 @@
 // Saves what an X window shows as a PNG, for end-to-end tests and for looking at the windows:
-//   window-screenshot WINDOW-ID OUTPUT.png      (a window id as xdotool prints it)
+//   window-screenshot WINDOW-ID OUTPUT.png      (a window id as xdotool prints it, or "root")
 #include <QImage>
 
 #include <X11/Xlib.h>
@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -55,7 +56,8 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "window-screenshot: no X display\n");
         return 1;
     }
-    const Window window = std::strtoul(argv[1], nullptr, 0);
+    const Window window = std::string_view(argv[1]) == "root" ? DefaultRootWindow(display.get())
+                                                              : std::strtoul(argv[1], nullptr, 0);
     XWindowAttributes attributes;
     if (XGetWindowAttributes(display.get(), window, &attributes) == 0) {
         std::fprintf(stderr, "window-screenshot: no window %s\n", argv[1]);
