@@ -14,8 +14,8 @@
 #include "midi/delay.h"
 #include "midi/output_devices.h"
 #include "platform/toolkit/window_registry.h"
-#include "statistics.h"
 #include "support/recording_devices.h"
+#include "support/statistics.h"
 #include "windows/main/tessaro1.h"
 #include "windows/mouse/zandor.h"
 

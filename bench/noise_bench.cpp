@@ -19,7 +19,7 @@
 
 #include "jack_output_device.h"
 #include "platform/toolkit/window_registry.h"
-#include "statistics.h"
+#include "support/statistics.h"
 #include "windows/noise/form1.h"
 
 namespace {

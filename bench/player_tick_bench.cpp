@@ -11,8 +11,8 @@
 
 #include "jack_output_device.h"
 #include "platform/toolkit/window_registry.h"
-#include "statistics.h"
 #include "support/jack_capture.h"
+#include "support/statistics.h"
 
 namespace {
 

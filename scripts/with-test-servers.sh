@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs a command with its own virtual X display and dummy-driver JACK server, stopped afterwards.
+# Runs a command with its own virtual X display (with a window manager) and dummy-driver JACK
+# server, stopped afterwards.
 # shellcheck disable=SC2317  # the functions run from traps or are passed by name
 set -u
 
@@ -11,6 +12,7 @@ readonly poll_interval=0.05    # s
 readonly jack_server=vorlik-test-$$
 workdir=
 xvfb_wrapper=
+openbox_wrapper=
 jackd_wrapper=
 command_pid=
 display_number=
@@ -71,6 +73,7 @@ cleanup() {
     trap - INT TERM HUP
     stop_command "$command_pid"
     stop_server "$jackd_wrapper"
+    stop_server "$openbox_wrapper"
     stop_server "$xvfb_wrapper"
     remove_stale_display_files
     [[ -n $workdir ]] && rm -rf "$workdir"
@@ -102,12 +105,26 @@ start_xvfb() {
     wait_until_ready Xvfb xvfb_ready "$xvfb_wrapper" "$workdir/xvfb.log"
 }
 
+# The window manager has taken the display once it announces the desktops it manages.
+openbox_ready() {
+    DISPLAY=:$display_number xdotool get_num_desktops >/dev/null 2>&1
+}
+
+# Windows then get frames and can be maximised, as on a desktop. With its configuration and cache
+# folders in the work directory, it runs with the system's defaults whatever the user has set up.
+start_openbox() {
+    DISPLAY=:$display_number XDG_CONFIG_HOME=$workdir XDG_CACHE_HOME=$workdir \
+        timeout "$server_lifetime" openbox --sm-disable </dev/null >"$workdir/openbox.log" 2>&1 &
+    openbox_wrapper=$!
+    wait_until_ready openbox openbox_ready "$openbox_wrapper" "$workdir/openbox.log"
+}
+
 jackd_ready() {
     jack_lsp -s "$jack_server" >/dev/null 2>&1
 }
 
 start_jackd() {
-    timeout "$server_lifetime" jackd --no-realtime -n "$jack_server" -d dummy -r 48000 -p 1024 \
+    timeout "$server_lifetime" jackd --no-realtime --port-max 64 -n "$jack_server" -d dummy -r 48000 -p 1024 \
         </dev/null >"$workdir/jackd.log" 2>&1 &
     jackd_wrapper=$!
     wait_until_ready jackd jackd_ready "$jackd_wrapper" "$workdir/jackd.log"
@@ -117,7 +134,7 @@ if (($# == 0)); then
     echo "usage: with-test-servers.sh COMMAND [ARGS...]" >&2
     exit 2
 fi
-for tool in timeout Xvfb jackd jack_lsp; do
+for tool in timeout Xvfb openbox xdotool jackd jack_lsp; do
     command -v "$tool" >/dev/null || fail "$tool is not installed"
 done
 
@@ -130,6 +147,7 @@ trap 'exit 143' TERM
 export JACK_NO_START_SERVER=1
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/with-test-servers.XXXXXX") || fail "cannot make a work directory"
 start_xvfb
+start_openbox
 start_jackd
 
 # Without WAYLAND_DISPLAY, toolkits use the virtual display rather than the user's desktop.

@@ -25,6 +25,10 @@ constexpr std::chrono::seconds startDeadline{30};    // until a window is on scr
 constexpr std::chrono::seconds effectDeadline{20};   // for any other effect of an action
 constexpr std::chrono::milliseconds pollInterval{20};
 
+// Regular expressions for xdotool. At start the splash is the program's only visible window.
+constexpr const char* programClass = "^vorlik$";
+constexpr const char* mainWindowName = "^Quorvel$";
+
 // A position in a window's client area, px.
 struct Point {
     int x;
@@ -45,6 +49,9 @@ std::string hexText(const std::vector<std::uint8_t>& bytes);
 std::vector<std::string> received(testsupport::JackCapture& capture);
 // "B0 7B 00" to "BF 7B 00": all notes off on channels 0 to 15, in order.
 std::vector<std::string> allNotesOffOnEveryChannel();
+// Waits until the messages received end with allNotesOffOnEveryChannel(), then a while longer so
+// that anything sent after them arrives too; every event received, oldest first.
+std::vector<testsupport::CapturedEvent> eventsThroughAllNotesOff(testsupport::JackCapture& capture);
 
 template <class Condition>
 bool waitUntil(Condition condition, std::chrono::milliseconds deadline)
@@ -100,6 +107,9 @@ protected:
     // The program's exit status once it has ended (-1 when killed by a signal), else empty.
     std::optional<int> exited();
     pid_t programPid() const { return program_.value_or(0); }
+    // The JACK server's xruns since the test began; after one, its clock and the spacing of what
+    // it delivers are not to be trusted.
+    int xruns() const;
 
     // Waits for the expected number of messages, then compares every one received so far.
     testing::AssertionResult receivedExactly(const std::vector<std::string>& expected);

@@ -1,6 +1,6 @@
 // Start-up and the splash window's hand-over to the main window, through the real widgets.
-#include <QGroupBox>
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>

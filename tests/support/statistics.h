@@ -1,4 +1,4 @@
-// Median and percentiles of measured figures, for the benchmarks' reports.
+// Median and percentiles of measured figures, for benchmarks and spacing checks.
 #pragma once
 
 #include <algorithm>
