@@ -438,6 +438,19 @@ void ProgramTest::expectCleanExit(const std::string& window)
         << "the program's port is still connected after it ended";
 }
 
+std::string ProgramTest::startAtCaptureDevice()
+{
+    const std::string window = startProgramAtMainWindow();
+    if (window.empty()) {
+        return {};
+    }
+    if (!openCaptureDevice(window)) {
+        ADD_FAILURE() << "the program did not connect to " << capture_->portName();
+        return {};
+    }
+    return window;
+}
+
 bool ProgramTest::screenshot(const std::string& window, const std::string& path) const
 {
     return run({WINDOW_SCREENSHOT_PATH, window, path}, commandDeadline).status == 0;

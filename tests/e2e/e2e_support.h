@@ -113,9 +113,9 @@ protected:
 
     // Waits for the expected number of messages, then compares every one received so far.
     testing::AssertionResult receivedExactly(const std::vector<std::string>& expected);
-    // Selects the capture port in the main window's list and opens it; true once the program
-    // has connected to the port.
-    bool openCaptureDevice(const std::string& window);
+    // Starts the program, gets to its main window and opens the capture port there; the main
+    // window's id, or empty (with the failure reported) when any step fails.
+    std::string startAtCaptureDevice();
     // Clicks "Exit" and expects the program to end with status 0 and leave the port.
     void expectCleanExit(const std::string& window);
     // Saves the window's pixels as a PNG (tests/tools/window-screenshot); true on success.
@@ -125,6 +125,9 @@ protected:
 
 private:
     std::string openServers();
+    // Selects the capture port in the main window's list and opens it; true once the program
+    // has connected to the port.
+    bool openCaptureDevice(const std::string& window);
     void saveScreenshotOfDisplay() const;
     void showLogOnFailure() const;
 

@@ -258,10 +258,8 @@ protected:
 
 TEST_F(MusicalMouseEndToEnd, ADragInModeOnePlaysAndDrawsThePointersPath)
 {
-    const std::string mainWindowId = startProgramAtMainWindow();
+    const std::string mainWindowId = startAtCaptureDevice();
     ASSERT_FALSE(mainWindowId.empty());
-    ASSERT_TRUE(openCaptureDevice(mainWindowId))
-        << "the program did not connect to " << capture_->portName();
     click(mainWindowId, mouseButton);
     const std::string window = waitForWindow({"--name", mouseWindowName});
     ASSERT_FALSE(window.empty()) << "no window named " << mouseWindowName << " appeared";

@@ -91,10 +91,8 @@ class NoiseMachineEndToEnd : public ProgramTest {};
 
 TEST_F(NoiseMachineEndToEnd, EveryVoiceSwitchedOnPlaysAtItsPeriodUntilStop)
 {
-    const std::string mainWindowId = startProgramAtMainWindow();
+    const std::string mainWindowId = startAtCaptureDevice();
     ASSERT_FALSE(mainWindowId.empty());
-    ASSERT_TRUE(openCaptureDevice(mainWindowId))
-        << "the program did not connect to " << capture_->portName();
     click(mainWindowId, noiseButton);
     const std::string window = waitForWindow({"--name", noiseWindowName});
     ASSERT_FALSE(window.empty()) << "no window named " << noiseWindowName << " appeared";

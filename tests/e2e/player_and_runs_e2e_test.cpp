@@ -92,21 +92,7 @@ bool fallsQuiet(testsupport::JackCapture& capture)
         effectDeadline);
 }
 
-class PlayerAndRunsEndToEnd : public ProgramTest {
-protected:
-    std::string startAtCaptureDevice()
-    {
-        const std::string window = startProgramAtMainWindow();
-        if (window.empty()) {
-            return {};
-        }
-        if (!openCaptureDevice(window)) {
-            ADD_FAILURE() << "the program did not connect to " << capture_->portName();
-            return {};
-        }
-        return window;
-    }
-};
+class PlayerAndRunsEndToEnd : public ProgramTest {};
 
 TEST_F(PlayerAndRunsEndToEnd, PlayerSendsANoteAndAProgramEveryThirtyMillisecondsUntilStopped)
 {
