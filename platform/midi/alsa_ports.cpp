@@ -31,10 +31,11 @@ class AlsaOutput final : public OpenOutput {
 public:
     explicit AlsaOutput(std::unique_ptr<RtMidiOut> out) : out_(std::move(out)) {}
 
-    void send(std::uint32_t packed) override
+    bool send(std::uint32_t packed) override
     {
         const ShortMessageBytes message = unpackShortMessage(packed);
         out_->sendMessage(message.data.data(), message.size);
+        return true;
     }
 
 private:

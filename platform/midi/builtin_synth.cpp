@@ -101,9 +101,10 @@ BuiltinSynthOutput::BuiltinSynthOutput(std::unique_ptr<SynthEngine> engine, Driv
 {
 }
 
-void BuiltinSynthOutput::send(std::uint32_t packed)
+bool BuiltinSynthOutput::send(std::uint32_t packed)
 {
     engine_->send(unpackShortMessage(packed).bytes());
+    return true;
 }
 
 std::unique_ptr<OutputDevice> makeBuiltinSynth()

@@ -23,7 +23,7 @@ public:
     BuiltinSynthOutput(std::unique_ptr<SynthEngine> engine, DriverPtr driver,
                        std::string audioDriver);
 
-    void send(std::uint32_t packed) override;
+    bool send(std::uint32_t packed) override;
 
     // FluidSynth's name of the audio driver that plays: "pipewire", "pulseaudio", "jack" or "alsa".
     const std::string& audioDriver() const { return audioDriver_; }

@@ -1,10 +1,8 @@
 // The MIDI input ports of a running JACK server, as output devices of this program.
 #include "platform/midi/jack_ports.h"
 
-#include <jack/jack.h>
-
 #include "platform/midi/jack_output.h"
-#include "platform/midi/quiet_libraries.h"
+#include "platform/midi/jack_session.h"
 
 namespace midiout {
 namespace {
@@ -24,18 +22,12 @@ private:
 
 DeviceList jackPorts()
 {
-    const QuietLibraries quiet;
     DeviceList ports;
-    jack_client_t* client = jack_client_open("vorlik", JackNoStartServer, nullptr);
-    if (client == nullptr) {
-        return ports;
+    if (JackSession* session = JackSession::connect()) {
+        for (std::string& name : session->midiInputPorts()) {
+            ports.push_back(std::make_unique<JackPort>(std::move(name)));
+        }
     }
-    const char** names = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
-    for (const char** name = names; name != nullptr && *name != nullptr; ++name) {
-        ports.push_back(std::make_unique<JackPort>(*name));
-    }
-    jack_free(names);
-    jack_client_close(client);
     return ports;
 }
 

@@ -3,8 +3,8 @@
 
 namespace midiout {
 
-// Opens and closes a short-lived client of the server JACK_DEFAULT_SERVER names (or the
-// default one); prints nothing.
+// True while the program's JACK session answers, connecting it first when needed (to the server
+// JACK_DEFAULT_SERVER names, or the default one); prints nothing.
 bool jackServerRunning();
 
 }  // namespace midiout

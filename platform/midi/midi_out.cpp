@@ -7,7 +7,9 @@
 #include <map>
 #include <utility>
 
+#include "platform/midi/bounded_call.h"
 #include "platform/midi/device_enumerator.h"
+#include "platform/midi/jack_session.h"
 #include "platform/midi/port_name.h"
 
 namespace winmm {
@@ -42,6 +44,16 @@ midiout::OutputDevice* device(UINT_PTR deviceId)
         enumerate();
     }
     return deviceId < s.devices.size() ? s.devices[deviceId].get() : nullptr;
+}
+
+// Closing an output may wait on a sound or MIDI server; one that stopped answering must not hold
+// the program up. An output that overruns this is left to close by itself.
+constexpr std::chrono::milliseconds closeDeadline{1000};
+
+bool closeBounded(std::unique_ptr<midiout::OpenOutput> output)
+{
+    return midiout::runBounded(
+        [output = std::shared_ptr(std::move(output))]() mutable { output.reset(); }, closeDeadline);
 }
 
 MMRESULT failOpen(MMRESULT code, std::string reason)
@@ -112,13 +124,20 @@ MMRESULT midiOutShortMsg(HMIDIOUT handle, DWORD message)
     if (it == s.open.end()) {
         return MMSYSERR_INVALHANDLE;
     }
-    it->second->send(message);
-    return MMSYSERR_NOERROR;
+    return it->second->send(message) ? MMSYSERR_NOERROR : MIDIERR_NODEVICE;
 }
 
 MMRESULT midiOutClose(HMIDIOUT handle)
 {
-    return state().open.erase(handle) == 1 ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
+    OutputState& s = state();
+    const auto it = s.open.find(handle);
+    if (it == s.open.end()) {
+        return MMSYSERR_INVALHANDLE;
+    }
+    std::unique_ptr<midiout::OpenOutput> output = std::move(it->second);
+    s.open.erase(it);
+    closeBounded(std::move(output));
+    return MMSYSERR_NOERROR;
 }
 
 std::string midiOutLastOpenError()
@@ -129,6 +148,16 @@ std::string midiOutLastOpenError()
 }  // namespace winmm
 
 namespace midiout {
+
+bool shutDown()
+{
+    winmm::OutputState& s = winmm::state();
+    while (!s.open.empty()) {
+        winmm::midiOutClose(s.open.begin()->first);
+    }
+    s.devices.clear();
+    return JackSession::disconnect() && !boundedWorkOverran();
+}
 
 DeviceEnumerator setDeviceEnumerator(DeviceEnumerator enumerator)
 {

@@ -55,3 +55,13 @@ MMRESULT midiOutClose(HMIDIOUT handle);
 std::string midiOutLastOpenError();
 
 }  // namespace winmm
+
+namespace midiout {
+
+// Closes every output still open and the program's connection to the JACK server, as the
+// program ends and before any library's own teardown. False when a server did not answer in
+// time, so that a call into its library may still be under way: the program must then end
+// without running the libraries' teardown.
+bool shutDown();
+
+}  // namespace midiout

@@ -13,8 +13,9 @@ namespace midiout {
 class OpenOutput {
 public:
     virtual ~OpenOutput() = default;
-    // One packed short message: status in bits 0-7, data bytes in bits 8-15 and 16-23.
-    virtual void send(std::uint32_t packed) = 0;
+    // One packed short message: status in bits 0-7, data bytes in bits 8-15 and 16-23. False
+    // when the device refuses it, for instance because it is gone.
+    virtual bool send(std::uint32_t packed) = 0;
 };
 
 // Either the open output or, on failure, the reason in words for the user.

@@ -28,7 +28,11 @@ public:
     RecordingOutput(const RecordingOutput&) = delete;
     RecordingOutput& operator=(const RecordingOutput&) = delete;
 
-    void send(std::uint32_t packed) override { log_->messages.push_back({handle_, packed}); }
+    bool send(std::uint32_t packed) override
+    {
+        log_->messages.push_back({handle_, packed});
+        return true;
+    }
 
 private:
     std::shared_ptr<RecordingDevices::Log> log_;
