@@ -6,6 +6,12 @@
 #include "midi/device_handle.h"
 
 namespace midi {
+namespace {
+
+// Whether Devicehandle names a device that is open; it keeps its value after closing.
+bool handleOpen = false;
+
+}  // namespace
 
 std::vector<std::string> outputDeviceNames()
 {
@@ -25,18 +31,30 @@ std::vector<std::string> outputDeviceNames()
 void closeDevice()
 {
     winmm::midiOutClose(Devicehandle);
+    handleOpen = false;
 }
 
 std::string openDevice(unsigned device)
 {
-    closeDevice();
     winmm::HMIDIOUT handle = 0;
     if (winmm::midiOutOpen(&handle, device, 0, 0, 0) != winmm::MMSYSERR_NOERROR) {
-        Devicehandle = 0;
         return winmm::midiOutLastOpenError();
     }
+    closeDevice();
     Devicehandle = handle;
+    handleOpen = true;
     return {};
+}
+
+bool deviceOpen()
+{
+    return handleOpen;
+}
+
+bool finishOutput()
+{
+    closeDevice();
+    return midiout::shutDown();
 }
 
 }  // namespace midi

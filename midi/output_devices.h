@@ -13,9 +13,16 @@ std::vector<std::string> outputDeviceNames();
 // Closes the device behind Devicehandle (refused quietly when none is open).
 void closeDevice();
 
-// Closes the device open before, then opens device number `device` into Devicehandle. On
-// failure Devicehandle is 0 and the reason, in words for the user, is returned; on success
-// the text is empty.
+// Opens device number `device`; only once it is open is the device opened before closed and
+// Devicehandle set to the new one. On failure nothing changes, the device opened before stays
+// in use, and the reason, in words for the user, is returned; on success the text is empty.
 std::string openDevice(unsigned device);
+
+// Whether the device behind Devicehandle is open.
+bool deviceOpen();
+
+// Closes the device and every connection to a MIDI or sound server, as the program ends. False
+// when a server did not answer: the program must then end without the libraries' teardown.
+bool finishOutput();
 
 }  // namespace midi

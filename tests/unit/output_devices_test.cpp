@@ -59,15 +59,29 @@ TEST_F(OutputDevices, OpeningAgainClosesTheDeviceOpenedBefore)
     EXPECT_EQ(devices.opened(), (std::vector<std::size_t>{0, 1}));
 }
 
-TEST_F(OutputDevices, FailedOpenGivesTheReasonAndLeavesNoHandle)
+// The device that worked stays open and in use when another cannot be opened in its place.
+TEST_F(OutputDevices, FailedOpenKeepsTheWorkingDevice)
 {
     RecordingDevices devices({"good", "synth"});
     devices.failOpen(1, "No General MIDI SoundFont found.");
     ASSERT_EQ(midi::openDevice(0), "");
+    const winmm::HMIDIOUT working = midi::Devicehandle;
     EXPECT_EQ(midi::openDevice(1), "No General MIDI SoundFont found.");
-    EXPECT_EQ(midi::Devicehandle, 0U);
+    EXPECT_EQ(midi::Devicehandle, working);
+    EXPECT_TRUE(midi::deviceOpen());
+    EXPECT_TRUE(devices.closed().empty());
     midi::noteOn(0, 60, 64);
-    EXPECT_TRUE(devices.messages().empty());
+    EXPECT_EQ(devices.messages(), (std::vector<SentMessage>{{working, 0x00403C90}}));
+}
+
+TEST_F(OutputDevices, FinishingClosesTheOpenDevice)
+{
+    RecordingDevices devices({"good"});
+    ASSERT_EQ(midi::openDevice(0), "");
+    const winmm::HMIDIOUT handle = midi::Devicehandle;
+    EXPECT_TRUE(midi::finishOutput());
+    EXPECT_EQ(devices.closed(), std::vector<std::uint32_t>{handle});
+    EXPECT_FALSE(midi::deviceOpen());
 }
 
 }  // namespace

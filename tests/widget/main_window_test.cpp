@@ -15,6 +15,7 @@
 using testsupport::click;
 using testsupport::RecordingDevices;
 using testsupport::selectRow;
+using testsupport::SentMessage;
 using testsupport::Values;
 using toolkit::WindowRegistry;
 
@@ -244,6 +245,26 @@ private slots:
         QCOMPARE(midi::Devicehandle, 0U);
         click(main.Command4);
         QVERIFY(devices().messages().empty());
+    }
+
+    void failedOpenKeepsTheWorkingDevice()
+    {
+        recordOn({"port", "synth"}).failOpen(1, "No audio output could be started.");
+        tessaro1& main = window();
+        main.show();
+        selectRow(main.List3, 0);
+        click(main.Command1);
+        const winmm::HMIDIOUT working = midi::Devicehandle;
+        selectRow(main.List3, 1);
+        click(main.Command1);
+        QCOMPARE(boxes().size(), 1);
+        QVERIFY(boxes()[0].contains("No audio output could be started."));
+        QVERIFY(boxes()[0].contains("The device opened before is still in use."));
+        QVERIFY(devices().closed().empty());
+        devices().clear();
+        click(main.Command4);
+        QCOMPARE(devices().messages().size(), 16U);
+        QCOMPARE(devices().messages().front(), (SentMessage{working, 0x00007BB0}));
     }
 
     void volumeBarSendsChannelVolumeOnTheChannelBarsChannel()

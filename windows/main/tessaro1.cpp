@@ -175,11 +175,15 @@ void tessaro1::Command1_Click()
         return;
     }
     const std::string failure = midi::openDevice(static_cast<unsigned>(device));
-    if (!failure.empty()) {
-        toolkit::showMessageBox(
-            this, QString("\"%1\" could not be opened.\n\n%2")
-                      .arg(List3->item(device)->text(), QString::fromStdString(failure)));
+    if (failure.empty()) {
+        return;
     }
+    QString text = QString("\"%1\" could not be opened.\n\n%2")
+                       .arg(List3->item(device)->text(), QString::fromStdString(failure));
+    if (midi::deviceOpen()) {
+        text += "\n\nThe device opened before is still in use.";
+    }
+    toolkit::showMessageBox(this, text);
 }
 
 void tessaro1::Command3_Click()
