@@ -409,6 +409,18 @@ private slots:
         QVERIFY(boxes()[0].contains("up to eight hexadecimal digits"));
     }
 
+    // Ten thousand typed characters once took seconds to refuse; the box now stops taking them.
+    void rawEntryTakesAnyLengthTyped()
+    {
+        tessaro1& main = loadAndOpen();
+        main.Text1->clear();
+        QTest::keyClicks(main.Text1, QString(10000, '0') + "903C");
+        QVERIFY(main.Text1->text().size() <= 40);
+        main.Text1->setText(QString(30, '0') + "00642A90");
+        click(main.Command5);
+        QCOMPARE(devices().values(), (Values{0x00642A90}));
+    }
+
     void beforeAnyOpenNothingArrives()
     {
         tessaro1& main = load();

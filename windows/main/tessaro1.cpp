@@ -33,6 +33,9 @@ using toolkit::twipRect;
 namespace {
 
 constexpr bool centred = true;
+// The raw entry takes eight digits with leading zeros and blanks to spare, and the Test
+// sequence's three numbers; a longer text could only be refused.
+constexpr int rawEntryLength = 40;
 
 // The row the user selected, or -1; a current row that is not selected does not count.
 int selectedIndex(const QListWidget& list)
@@ -66,6 +69,7 @@ void tessaro1::buildControls()
     Command5 = makeButton(this, "Command5", "enter data and click to play",
                           twipRect(480, 2400, 2655, 1215));
     Text1 = makeTextBox(this, "Text1", "00642A90", twipRect(3480, 2280, 2895, 1335));
+    Text1->setMaxLength(rawEntryLength);
     Command3 = makeButton(this, "Command3", "Exit", twipRect(240, 3960, 6015, 495));
 
     Frame1 = makeFrame(this, "Frame1", "Frame1", twipRect(1800, 4920, 1455, 2535));
