@@ -118,6 +118,24 @@ private slots:
         verifyHandedOver();
     }
 
+    // A press alone, of any button, once handed over; only a press and release on the frame do.
+    void pressOnTheFrameWithoutReleaseDoesNotHandOver()
+    {
+        frmSplash& splash = start();
+        QTest::mousePress(splash.Frame1, Qt::RightButton, {}, QPoint(230, 250));
+        verifyStillSplash();
+        QTest::mouseRelease(splash.Frame1, Qt::RightButton, {}, QPoint(230, 250));
+        verifyHandedOver();
+    }
+
+    void releaseOutsideTheFrameDoesNotHandOver()
+    {
+        frmSplash& splash = start();
+        QTest::mousePress(splash.Frame1, Qt::LeftButton, {}, QPoint(230, 250));
+        QTest::mouseRelease(splash.Frame1, Qt::LeftButton, {}, QPoint(-5, -5));
+        verifyStillSplash();
+    }
+
     void clicksOnPicturesLabelsAndMarginDoNothing()
     {
         frmSplash& splash = start();

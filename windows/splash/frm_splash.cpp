@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 
@@ -100,10 +101,24 @@ void frmSplash::keyPressEvent(QKeyEvent* event)
     }
 }
 
+// A click on the frame hands over: a press on it, then the release of that button over it.
 bool frmSplash::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Frame1 && event->type() == QEvent::MouseButtonPress) {
-        handOver();
+    if (watched != Frame1) {
+        return toolkit::Window::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::MouseButtonPress) {
+        pressedOnFrame_ = static_cast<QMouseEvent*>(event)->button();
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease) {
+        const auto* release = static_cast<QMouseEvent*>(event);
+        const bool click = release->button() == pressedOnFrame_ &&
+                           Frame1->rect().contains(release->position().toPoint());
+        pressedOnFrame_ = Qt::NoButton;
+        if (click) {
+            handOver();
+        }
         return true;
     }
     return toolkit::Window::eventFilter(watched, event);

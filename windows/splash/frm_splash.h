@@ -30,4 +30,7 @@ private:
     void buildControls();
     void centreOnScreen();
     void handOver();
+
+    // The button pressed on Frame1 and not yet released.
+    Qt::MouseButton pressedOnFrame_ = Qt::NoButton;
 };
