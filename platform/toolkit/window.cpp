@@ -1,4 +1,5 @@
-// Base of the program's windows: closing one, by code or by its title bar, unloads it.
+// Base of the program's windows: closing one, by code or by its title bar, unloads it; the
+// program ends once none of them is visible.
 #include "platform/toolkit/window.h"
 
 #include <QCloseEvent>
@@ -16,6 +17,12 @@ void Window::closeEvent(QCloseEvent* event)
 {
     WindowRegistry::forget(this);
     event->accept();
+}
+
+void Window::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    WindowRegistry::endSoonIfNoneVisible();
 }
 
 }  // namespace toolkit

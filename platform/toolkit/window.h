@@ -1,4 +1,5 @@
-// Base of the program's windows: closing one, by code or by its title bar, unloads it.
+// Base of the program's windows: closing one, by code or by its title bar, unloads it; the
+// program ends once none of them is visible.
 #pragma once
 
 #include <QWidget>
@@ -12,6 +13,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 };
 
 }  // namespace toolkit

@@ -3,7 +3,9 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QTimer>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -46,6 +48,18 @@ void WindowRegistry::unloadAll()
             window->close();
         }
     }
+}
+
+void WindowRegistry::endSoonIfNoneVisible()
+{
+    QTimer::singleShot(0, [] {
+        const bool anyVisible = std::any_of(
+            windows().begin(), windows().end(),
+            [](const auto& entry) { return entry.second && entry.second->isVisible(); });
+        if (!anyVisible) {
+            QCoreApplication::quit();
+        }
+    });
 }
 
 void WindowRegistry::endProgram()

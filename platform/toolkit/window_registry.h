@@ -53,6 +53,10 @@ public:
     static void unloadAll();
     // Unloads every window and leaves the event loop.
     static void endProgram();
+    // Ends the program once the events under way are handled, if no window is visible then. The
+    // one rule by which the program ends, whichever way its last window went (hidden, unloaded,
+    // or closed with its title bar); a window hidden and shown again at once does not count.
+    static void endSoonIfNoneVisible();
 
     // Called as a window closes: from now on it is not loaded.
     static void forget(const Window* window);
