@@ -259,7 +259,7 @@ private slots:
         click(main.Command1);
         QCOMPARE(boxes().size(), 1);
         QVERIFY(boxes()[0].contains("No audio output could be started."));
-        QVERIFY(boxes()[0].contains("The device opened before is still in use."));
+        QVERIFY(boxes()[0].contains("The device opened before stays open."));
         QVERIFY(devices().closed().empty());
         devices().clear();
         click(main.Command4);

@@ -185,7 +185,7 @@ void tessaro1::Command1_Click()
     QString text = QString("\"%1\" could not be opened.\n\n%2")
                        .arg(List3->item(device)->text(), QString::fromStdString(failure));
     if (midi::deviceOpen()) {
-        text += "\n\nThe device opened before is still in use.";
+        text += "\n\nThe device opened before stays open.";
     }
     toolkit::showMessageBox(this, text);
 }
