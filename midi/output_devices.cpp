@@ -28,6 +28,11 @@ std::vector<std::string> outputDeviceNames()
     return names;
 }
 
+void prepareOutputDevices()
+{
+    midiout::prepareDevices();
+}
+
 void closeDevice()
 {
     winmm::midiOutClose(Devicehandle);

@@ -10,6 +10,9 @@ namespace midi {
 // keeps its place as "Output device <number>", so that a position in the list is its number.
 std::vector<std::string> outputDeviceNames();
 
+// Starts in the background what takes long about listing the devices later; lists nothing.
+void prepareOutputDevices();
+
 // Closes the device behind Devicehandle (refused quietly when none is open).
 void closeDevice();
 

@@ -2,9 +2,11 @@
 #include "platform/midi/jack_session.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "platform/midi/bounded_call.h"
 #include "platform/midi/quiet_libraries.h"
@@ -20,6 +22,7 @@ constexpr std::chrono::milliseconds requestDeadline{400};
 
 const char* stoppedReason = "The JACK server has stopped.";
 const char* stalledReason = "The JACK server stopped answering.";
+const char* stalledOpening = "The JACK server does not answer.";
 
 // The session in use; a lost one is left allocated, since libjack may still call into it.
 JackSession* current = nullptr;
@@ -28,41 +31,57 @@ JackSession* current = nullptr;
 // second (the caller, or the opening that finished late) owns the client.
 struct PendingClient {
     std::mutex mutex;
-    jack_client_t* client = nullptr;
-    bool finished = false;
+    std::condition_variable finished;
+    bool done = false;
     bool abandoned = false;
+    jack_client_t* client = nullptr;
 };
 
-}  // namespace
+std::shared_ptr<PendingClient> pending;
 
-jack_client_t* JackSession::openClient(std::string* whyNot)
+void startOpening()
 {
-    auto pending = std::make_shared<PendingClient>();
-    runBounded(
-        [pending] {
-            jack_client_t* client = jack_client_open(clientName, JackNoStartServer, nullptr);
-            std::unique_lock lock(pending->mutex);
-            pending->finished = true;
-            if (!pending->abandoned) {
-                pending->client = client;
-            } else if (client != nullptr) {
-                lock.unlock();
-                jack_client_close(client);
-            }
-        },
-        requestDeadline);
-    const std::lock_guard lock(pending->mutex);
-    if (!pending->finished) {
-        pending->abandoned = true;
+    const QuietLibraries quiet;
+    pending = std::make_shared<PendingClient>();
+    std::thread([opening = pending] {
+        jack_client_t* client = jack_client_open(clientName, JackNoStartServer, nullptr);
+        std::unique_lock lock(opening->mutex);
+        opening->done = true;
+        if (opening->abandoned && client != nullptr) {
+            lock.unlock();
+            jack_client_close(client);
+            return;
+        }
+        opening->client = client;
+        opening->finished.notify_all();
+    }).detach();
+}
+
+// The client the opening under way gives within the deadline, or nullptr with the reason.
+jack_client_t* finishOpening(std::string* whyNot)
+{
+    const std::shared_ptr<PendingClient> opening = std::exchange(pending, nullptr);
+    std::unique_lock lock(opening->mutex);
+    if (!opening->finished.wait_for(lock, requestDeadline, [&] { return opening->done; })) {
+        opening->abandoned = true;
         if (whyNot != nullptr) {
-            *whyNot = "The JACK server does not answer.";
+            *whyNot = stalledOpening;
         }
         return nullptr;
     }
-    if (pending->client == nullptr && whyNot != nullptr) {
+    if (opening->client == nullptr && whyNot != nullptr) {
         *whyNot = "The JACK server is not running.";
     }
-    return pending->client;
+    return opening->client;
+}
+
+}  // namespace
+
+void JackSession::prepare()
+{
+    if (pending == nullptr && (current == nullptr || current->lost())) {
+        startOpening();
+    }
 }
 
 JackSession* JackSession::connect(std::string* whyNot)
@@ -70,24 +89,27 @@ JackSession* JackSession::connect(std::string* whyNot)
     if (current != nullptr && !current->lost()) {
         return current;
     }
-    const QuietLibraries quiet;
-    jack_client_t* client = openClient(whyNot);
+    prepare();
+    jack_client_t* client = finishOpening(whyNot);
     if (client == nullptr) {
         return nullptr;
     }
-    auto* session = new JackSession(client);
-    if (!session->start()) {
-        if (whyNot != nullptr) {
-            *whyNot = session->lostReason();
-        }
-        return nullptr;
-    }
-    current = session;
+    current = new JackSession(client);
+    jack_set_process_callback(client, &JackSession::process, current);
+    jack_on_shutdown(client, &JackSession::shutdown, current);
     return current;
 }
 
 bool JackSession::disconnect()
 {
+    if (pending != nullptr) {
+        std::string whyNot;
+        jack_client_t* late = finishOpening(&whyNot);
+        if (late == nullptr) {
+            return whyNot != stalledOpening;
+        }
+        current = new JackSession(late);
+    }
     if (current == nullptr) {
         return true;
     }
@@ -95,8 +117,8 @@ bool JackSession::disconnect()
         return false;
     }
     const QuietLibraries quiet;
-    const bool closed = runBounded([client = current->client_] { jack_client_close(client); },
-                                   requestDeadline);
+    const bool closed =
+        runBounded([client = current->client_] { jack_client_close(client); }, requestDeadline);
     if (closed) {
         delete current;
         current = nullptr;
@@ -104,13 +126,18 @@ bool JackSession::disconnect()
     return closed;
 }
 
-bool JackSession::start()
+// Cycles run only once an output needs them; listing ports does not.
+bool JackSession::activate()
 {
-    jack_set_process_callback(client_, &JackSession::process, this);
-    jack_on_shutdown(client_, &JackSession::shutdown, this);
-    auto active = std::make_shared<std::atomic<bool>>(false);
-    return request([active](jack_client_t* client) { active->store(jack_activate(client) == 0); }) &&
-           active->load();
+    if (active_) {
+        return true;
+    }
+    auto activated = std::make_shared<std::atomic<bool>>(false);
+    active_ = request([activated](jack_client_t* client) {
+                  activated->store(jack_activate(client) == 0);
+              }) &&
+              activated->load();
+    return active_;
 }
 
 std::string JackSession::lostReason() const
@@ -169,6 +196,9 @@ std::string JackSession::freePortName() const
 std::variant<jack_port_t*, std::string> JackSession::openMidiOutput(const std::string& target)
 {
     const std::string cannotOpen = "\"" + target + "\" cannot be opened: ";
+    if (!activate()) {
+        return cannotOpen + (lost() ? lostReason() : "JACK would not run this program's client.");
+    }
     auto port = std::make_shared<std::atomic<jack_port_t*>>(nullptr);
     auto connected = std::make_shared<std::atomic<bool>>(false);
     const std::string name = freePortName();
@@ -186,7 +216,8 @@ std::variant<jack_port_t*, std::string> JackSession::openMidiOutput(const std::s
         return cannotOpen + "JACK could not give this program a MIDI port.";
     }
     if (!connected->load()) {
-        request([made = port->load()](jack_client_t* client) { jack_port_unregister(client, made); });
+        request(
+            [made = port->load()](jack_client_t* client) { jack_port_unregister(client, made); });
         return "The port \"" + target + "\" is gone.";
     }
     return port->load();

@@ -30,6 +30,8 @@ public:
     // nullptr, with the reason in words for the user, when no server answers in time. Never
     // starts a server.
     static JackSession* connect(std::string* whyNot = nullptr);
+    // Starts connecting in the background, so that a later connect() finds the client ready.
+    static void prepare();
     // Closes the session as the program ends. False when a request to the server may still be
     // under way inside libjack, so that nothing may tear libjack down.
     static bool disconnect();
@@ -66,8 +68,7 @@ private:
 
     explicit JackSession(jack_client_t* client) : client_(client) {}
 
-    static jack_client_t* openClient(std::string* whyNot);
-    bool start();
+    bool activate();
     bool request(std::function<void(jack_client_t*)> call);
     std::string freePortName() const;
 
@@ -75,6 +76,7 @@ private:
     static void shutdown(void* self);
 
     jack_client_t* client_;
+    bool active_ = false;
     std::array<std::atomic<JackCycleWork*>, workSlots> work_{};
     std::atomic<bool> inCycle_{false};
     std::atomic<unsigned> cycles_{0};

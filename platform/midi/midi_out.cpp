@@ -149,6 +149,15 @@ std::string midiOutLastOpenError()
 
 namespace midiout {
 
+void prepareDevices()
+{
+    const DeviceEnumerator& enumerate = winmm::state().enumerate;
+    if (const auto* function = enumerate.target<DeviceList (*)()>();
+        function != nullptr && *function == &systemDevices) {
+        JackSession::prepare();
+    }
+}
+
 bool shutDown()
 {
     winmm::OutputState& s = winmm::state();

@@ -58,6 +58,10 @@ std::string midiOutLastOpenError();
 
 namespace midiout {
 
+// Starts, in the background, what takes long about listing the machine's devices (connecting to
+// a JACK server), so that the first midiOutGetNumDevs finds it done. Lists nothing itself.
+void prepareDevices();
+
 // Closes every output still open and the program's connection to the JACK server, as the
 // program ends and before any library's own teardown. False when a server did not answer in
 // time, so that a call into its library may still be under way: the program must then end
