@@ -2,14 +2,19 @@
 // program ends once none of them is visible.
 #include "platform/toolkit/window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 
+#include "platform/toolkit/program_style.h"
 #include "platform/toolkit/window_registry.h"
 
 namespace toolkit {
 
 Window::Window(QWidget* parent) : QWidget(parent)
 {
+    useProgramLook();
+    // This window was made before the look was in place if it is the first of the program.
+    setFont(QApplication::font());
     setAttribute(Qt::WA_DeleteOnClose);
 }
 
