@@ -100,6 +100,21 @@ TEST_F(SplashEndToEnd, SplashIsUntitledAndCentredOnTheScreen)
     EXPECT_NEAR(geometry.y, (screenHeight - splashHeight) / 2, centringTolerance);
 }
 
+// A fixed thin border from the window manager, and no entry in the task bar.
+TEST_F(SplashEndToEnd, SplashHasAThinBorderAndNoTaskBarEntry)
+{
+    const std::string splash = startProgram();
+    ASSERT_FALSE(splash.empty());
+    const CommandResult properties =
+        run({"xprop", "-id", splash, "_NET_WM_STATE", "_NET_FRAME_EXTENTS"}, commandDeadline);
+    ASSERT_EQ(properties.status, 0) << properties.output;
+    EXPECT_NE(properties.output.find("_NET_WM_STATE_SKIP_TASKBAR"), std::string::npos)
+        << properties.output;
+    EXPECT_NE(properties.output.find("_NET_FRAME_EXTENTS(CARDINAL) = 1, 1, 1, 1"),
+              std::string::npos)
+        << properties.output;
+}
+
 TEST_F(SplashEndToEnd, KeyPressBringsUpTheMainWindowAndRemovesTheSplash)
 {
     const std::string splash = startProgram();

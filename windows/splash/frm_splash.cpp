@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QScreen>
 
+#include "platform/toolkit/fixed_border.h"
 #include "platform/toolkit/twips.h"
 #include "platform/toolkit/window_registry.h"
 #include "windows/main/tessaro1.h"
@@ -61,6 +62,7 @@ frmSplash::frmSplash()
     // Untitled, a fixed border, no title-bar buttons, and no entry in the task bar.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(toolkit::twipSize(7380, 5520));
+    toolkit::useFixedBorderOffTaskbar(*this);
     loadPicture();
     buildControls();
     centreOnScreen();
