@@ -42,7 +42,8 @@ pid_t childOf(pid_t wrapper)
 }
 
 // A dummy-driver JACK server of this test's own, so that stopping it disturbs no other test;
-// the test's capture client and the program are pointed at it.
+// the test's capture client and the program are pointed at it. A killed server leaves its shared
+// memory behind until the next server starts; few ports keep that small.
 class StalledJackServer : public ProgramTest {
 protected:
     void SetUp() override
@@ -51,12 +52,13 @@ protected:
             savedServer_ = saved;
         }
         setenv("JACK_DEFAULT_SERVER", serverName_.c_str(), 1);
-        const std::vector<std::string> args = {"timeout", std::to_string(serverLifetime.count()),
-                                               "jackd",   "--no-realtime",
-                                               "-n",      serverName_,
-                                               "-d",      "dummy",
-                                               "-r",      "48000",
-                                               "-p",      "256"};
+        const std::vector<std::string> args = {"timeout",    std::to_string(serverLifetime.count()),
+                                               "jackd",      "--no-realtime",
+                                               "--port-max", "16",
+                                               "-n",         serverName_,
+                                               "-d",         "dummy",
+                                               "-r",         "48000",
+                                               "-p",         "256"};
         std::vector<char*> argv;
         for (const std::string& arg : args) {
             argv.push_back(const_cast<char*>(arg.c_str()));
