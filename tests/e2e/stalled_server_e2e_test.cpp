@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -101,8 +102,26 @@ protected:
         }
         kill(wrapper_, SIGKILL);
         waitpid(wrapper_, nullptr, 0);
+        // The server is not this process's child; until it is reaped it counts as running, and
+        // the next server of its name would not start.
+        const std::filesystem::path process = "/proc/" + std::to_string(jackd_);
+        waitUntil([&] { return jackd_ <= 0 || !std::filesystem::exists(process); }, effectDeadline);
         wrapper_ = 0;
         jackd_ = 0;
+        removeLeftovers();
+    }
+
+    // A killed server leaves its semaphores and socket in /dev/shm, named after it.
+    void removeLeftovers() const
+    {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ignored)) {
+            const std::string name = entry.path().filename();
+            if (name.starts_with("jack_sem.0_" + serverName_ + "_") ||
+                name.starts_with("jack_" + serverName_ + "_")) {
+                std::filesystem::remove(entry.path(), ignored);
+            }
+        }
     }
 
     // The program's windows titled like the main window: the window and any message box.
@@ -113,7 +132,9 @@ protected:
                 .output);
     }
 
-    std::string serverName_ = "vorlik-stall-" + std::to_string(getpid());
+    // One name for every run: the registry of servers frees a killed server's place only when a
+    // server of the same name starts.
+    std::string serverName_ = "vorlik-stalled-server";
     std::optional<std::string> savedServer_;
     pid_t wrapper_ = 0;
     pid_t jackd_ = 0;
