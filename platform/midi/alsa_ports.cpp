@@ -12,17 +12,28 @@ namespace {
 // The name the program's own ALSA client and ports carry in a patchbay.
 constexpr const char* clientName = "vorlik";
 
-void dropRtMidiError(RtMidiError::Type, const std::string&, void*) {}
+// RtMidi reports through this instead of printing; the text, when asked for, is kept as the
+// reason for the user.
+void keepRtMidiError(RtMidiError::Type, const std::string& text, void* kept)
+{
+    if (kept != nullptr) {
+        *static_cast<std::string*>(kept) = text;
+    }
+}
 
-// A sequencer client with RtMidi's printing turned off; nothing when there is no sequencer.
-std::unique_ptr<RtMidiOut> connect()
+// A sequencer client that prints nothing; nothing, with RtMidi's reason when asked for, when
+// there is no sequencer.
+std::unique_ptr<RtMidiOut> connect(std::string* whyNot = nullptr)
 {
     QuietLibraries quiet;
     try {
         auto out = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, clientName);
-        out->setErrorCallback(dropRtMidiError);
+        out->setErrorCallback(keepRtMidiError, nullptr);
         return out;
-    } catch (const RtMidiError&) {
+    } catch (const RtMidiError& error) {
+        if (whyNot != nullptr) {
+            *whyNot = error.getMessage();
+        }
         return nullptr;
     }
 }
@@ -69,17 +80,21 @@ public:
 
     OpenResult open(std::uint32_t) override
     {
-        std::unique_ptr<RtMidiOut> out = connect();
+        std::string rtMidiError;
+        std::unique_ptr<RtMidiOut> out = connect(&rtMidiError);
         if (!out) {
-            return "The ALSA sequencer is not running, so \"" + fullName_ + "\" cannot be opened.";
+            return "The ALSA sequencer is not running, so \"" + fullName_ +
+                   "\" cannot be opened. " + rtMidiError;
         }
         const std::optional<unsigned> port = findPort(*out, number_, fullName_);
         if (!port) {
             return "The port \"" + fullName_ + "\" is gone.";
         }
+        out->setErrorCallback(keepRtMidiError, &rtMidiError);
         out->openPort(*port, clientName);
+        out->setErrorCallback(keepRtMidiError, nullptr);
         if (!out->isPortOpen()) {
-            return "The port \"" + fullName_ + "\" could not be opened.";
+            return "The port \"" + fullName_ + "\" could not be opened. " + rtMidiError;
         }
         return std::make_unique<AlsaOutput>(std::move(out));
     }
