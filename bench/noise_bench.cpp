@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "guarded_main.h"
 #include "jack_output_device.h"
 #include "platform/toolkit/window_registry.h"
 #include "support/statistics.h"
@@ -95,7 +96,9 @@ double cpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
@@ -133,7 +136,8 @@ void report(const std::map<int, std::vector<std::uint64_t>>& byChannel)
     for (const auto& [channel, times] : byChannel) {
         std::vector<double> deviations;
         for (std::size_t i = 1; i < times.size(); ++i) {
-            deviations.push_back(std::abs((times[i] - times[i - 1]) / 1000.0 - interval));
+            deviations.push_back(
+                std::abs(static_cast<double>(times[i] - times[i - 1]) / 1000.0 - interval));
         }
         all.insert(all.end(), deviations.begin(), deviations.end());
         std::printf(
@@ -150,28 +154,31 @@ void report(const std::map<int, std::vector<std::uint64_t>>& byChannel)
 
 int main(int argc, char* argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : defaultSeconds;
-    CaptureProcess capture(seconds + 5);
-    if (capture.port().empty()) {
-        std::fprintf(stderr, "noise_bench: the capture client did not start\n");
-        return 1;
-    }
-    tessaro1& main = toolkit::WindowRegistry::window<tessaro1>();
-    bench::openCapturePort(main, capture.port());
-    main.Noise->click();
-    Form1& noise = *toolkit::WindowRegistry::loaded<Form1>();
+    return bench::guardedMain("noise_bench", [&] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        const int seconds = argc > 1 ? std::atoi(argv[1]) : defaultSeconds;
+        CaptureProcess capture(seconds + 5);
+        if (capture.port().empty()) {
+            std::fprintf(stderr, "noise_bench: the capture client did not start\n");
+            return 1;
+        }
+        tessaro1& main = toolkit::WindowRegistry::window<tessaro1>();
+        bench::openCapturePort(main, capture.port());
+        main.Noise->click();
+        Form1& noise = *toolkit::WindowRegistry::loaded<Form1>();
 
-    const double cpuBefore = cpuSeconds();
-    noise.Command6->click();
-    main.Channel1->click();
-    runFor(seconds);
-    noise.Command3->click();
-    main.Channel1->click();
-    const double cpu = cpuSeconds() - cpuBefore;
+        const double cpuBefore = cpuSeconds();
+        noise.Command6->click();
+        main.Channel1->click();
+        runFor(seconds);
+        noise.Command3->click();
+        main.Channel1->click();
+        const double cpu = cpuSeconds() - cpuBefore;
 
-    report(voiceNoteOns(capture.arrivals()));
-    std::printf("CPU: %.2f s in %d s, %.2f %% of one core\n", cpu, seconds, 100 * cpu / seconds);
-    return 0;
+        report(voiceNoteOns(capture.arrivals()));
+        std::printf("CPU: %.2f s in %d s, %.2f %% of one core\n", cpu, seconds,
+                    100 * cpu / seconds);
+        return 0;
+    });
 }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "guarded_main.h"
 #include "jack_output_device.h"
 #include "platform/toolkit/window_registry.h"
 #include "support/jack_capture.h"
@@ -65,19 +66,21 @@ void measure(tessaro1& main, testsupport::JackCapture& capture, int interval, in
 
 int main(int argc, char* argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const int ticks = argc > 1 ? std::atoi(argv[1]) : defaultTicks;
-    std::string error;
-    auto capture = testsupport::JackCapture::open("bench-capture", &error);
-    if (!capture) {
-        std::fprintf(stderr, "player_tick_bench: %s\n", error.c_str());
-        return 1;
-    }
-    tessaro1& main = toolkit::WindowRegistry::window<tessaro1>();
-    bench::openCapturePort(main, capture->portName());
-    for (const int interval : intervals) {
-        measure(main, *capture, interval, ticks);
-    }
-    return 0;
+    return bench::guardedMain("player_tick_bench", [&] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        const int ticks = argc > 1 ? std::atoi(argv[1]) : defaultTicks;
+        std::string error;
+        auto capture = testsupport::JackCapture::open("bench-capture", &error);
+        if (!capture) {
+            std::fprintf(stderr, "player_tick_bench: %s\n", error.c_str());
+            return 1;
+        }
+        tessaro1& main = toolkit::WindowRegistry::window<tessaro1>();
+        bench::openCapturePort(main, capture->portName());
+        for (const int interval : intervals) {
+            measure(main, *capture, interval, ticks);
+        }
+        return 0;
+    });
 }

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "guarded_main.h"
 #include "jack_output_device.h"
 #include "platform/toolkit/window_registry.h"
 #include "windows/noise/form1.h"
@@ -93,35 +94,38 @@ void runFor(int seconds)
 
 int main(int argc, char* argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const int minutes = argc > 1 ? std::atoi(argv[1]) : defaultMinutes;
-    const int sampleSeconds = argc > 2 ? std::atoi(argv[2]) : defaultSampleSeconds;
-    CountingCapture capture(minutes * 60 + 30);
-    if (capture.port().empty()) {
-        std::fprintf(stderr, "soak_bench: the capture client did not start\n");
-        return 1;
-    }
-    tessaro1& main = toolkit::WindowRegistry::window<tessaro1>();
-    bench::openCapturePort(main, capture.port());
-    main.Noise->click();
-    Form1& noise = *toolkit::WindowRegistry::loaded<Form1>();
-    noise.Command6->click();
-    main.Channel1->click();
+    return bench::guardedMain("soak_bench", [&] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        const int minutes = argc > 1 ? std::atoi(argv[1]) : defaultMinutes;
+        const int sampleSeconds = argc > 2 ? std::atoi(argv[2]) : defaultSampleSeconds;
+        CountingCapture capture(minutes * 60 + 30);
+        if (capture.port().empty()) {
+            std::fprintf(stderr, "soak_bench: the capture client did not start\n");
+            return 1;
+        }
+        tessaro1& main = toolkit::WindowRegistry::window<tessaro1>();
+        bench::openCapturePort(main, capture.port());
+        main.Noise->click();
+        Form1& noise = *toolkit::WindowRegistry::loaded<Form1>();
+        noise.Command6->click();
+        main.Channel1->click();
 
-    std::vector<double> samples{residentMiB()};
-    std::printf("0 s: resident %.1f MiB\n", samples.back());
-    for (int elapsed = sampleSeconds; elapsed <= minutes * 60; elapsed += sampleSeconds) {
-        runFor(sampleSeconds);
-        samples.push_back(residentMiB());
-        std::printf("%d s: resident %.1f MiB, %ld events received\n", elapsed, samples.back(),
-                    capture.events());
-        std::fflush(stdout);
-    }
-    noise.Command3->click();
-    main.Channel1->click();
-    const auto [low, high] = std::minmax_element(samples.begin(), samples.end());
-    std::printf("resident memory over %d min: lowest %.1f MiB, highest %.1f MiB, spread %.1f MiB\n",
-                minutes, *low, *high, *high - *low);
-    return 0;
+        std::vector<double> samples{residentMiB()};
+        std::printf("0 s: resident %.1f MiB\n", samples.back());
+        for (int elapsed = sampleSeconds; elapsed <= minutes * 60; elapsed += sampleSeconds) {
+            runFor(sampleSeconds);
+            samples.push_back(residentMiB());
+            std::printf("%d s: resident %.1f MiB, %ld events received\n", elapsed, samples.back(),
+                        capture.events());
+            std::fflush(stdout);
+        }
+        noise.Command3->click();
+        main.Channel1->click();
+        const auto [low, high] = std::minmax_element(samples.begin(), samples.end());
+        std::printf(
+            "resident memory over %d min: lowest %.1f MiB, highest %.1f MiB, spread %.1f MiB\n",
+            minutes, *low, *high, *high - *low);
+        return 0;
+    });
 }

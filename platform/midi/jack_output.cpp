@@ -14,7 +14,7 @@ namespace midiout {
 namespace {
 
 // Room for 8192 queued messages: far more than a stalled server would let pile up.
-constexpr std::size_t queueBytes = 64 * 1024;
+constexpr std::size_t queueBytes = std::size_t{64} * 1024;
 // How long closing waits for queued messages to leave; a running server needs two periods.
 constexpr std::chrono::milliseconds drainDeadline{500};
 // Without a single cycle in this long the server is not running its graph: stop waiting.

@@ -6,8 +6,8 @@
 #include <QWidget>
 
 #include <array>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <string_view>
 
 namespace toolkit {

@@ -38,6 +38,7 @@ constexpr std::chrono::milliseconds quietPeriod{300};
 std::vector<char*> nullTerminated(const std::vector<std::string>& strings)
 {
     std::vector<char*> pointers;
+    pointers.reserve(strings.size() + 1);
     for (const std::string& text : strings) {
         pointers.push_back(const_cast<char*>(text.c_str()));
     }
@@ -173,6 +174,7 @@ std::vector<std::string> received(testsupport::JackCapture& capture)
 std::vector<std::string> allNotesOffOnEveryChannel()
 {
     std::vector<std::string> messages;
+    messages.reserve(channelCount);
     for (int channel = 0; channel < channelCount; ++channel) {
         messages.push_back(hexText({static_cast<std::uint8_t>(0xB0 + channel), 0x7B, 0x00}));
     }
@@ -344,7 +346,7 @@ std::string ProgramTest::startProgram()
         ADD_FAILURE() << "cannot start " << programPath;
         return {};
     }
-    const std::string splash = waitForWindow({"--classname", programClass});
+    std::string splash = waitForWindow({"--classname", programClass});
     if (splash.empty()) {
         ADD_FAILURE() << "no splash window appeared";
     }
@@ -359,7 +361,7 @@ std::string ProgramTest::startProgramAtMainWindow()
     }
     xdotool({"windowfocus", "--sync", splash});
     pressKeys("space");
-    const std::string window = waitForWindow({"--name", mainWindowName});
+    std::string window = waitForWindow({"--name", mainWindowName});
     if (window.empty()) {
         ADD_FAILURE() << "no window named " << mainWindowName << " appeared";
     }
@@ -440,7 +442,7 @@ void ProgramTest::expectCleanExit(const std::string& window)
 
 std::string ProgramTest::startAtCaptureDevice()
 {
-    const std::string window = startProgramAtMainWindow();
+    std::string window = startProgramAtMainWindow();
     if (window.empty()) {
         return {};
     }

@@ -96,8 +96,8 @@ TEST_F(SplashEndToEnd, SplashIsUntitledAndCentredOnTheScreen)
     EXPECT_EQ(geometry.width, splashWidth);
     EXPECT_EQ(geometry.height, splashHeight);
     const auto [screenWidth, screenHeight] = screenSize();
-    EXPECT_NEAR(geometry.x, (screenWidth - splashWidth) / 2, centringTolerance);
-    EXPECT_NEAR(geometry.y, (screenHeight - splashHeight) / 2, centringTolerance);
+    EXPECT_NEAR(geometry.x, (screenWidth - splashWidth) / 2.0, centringTolerance);
+    EXPECT_NEAR(geometry.y, (screenHeight - splashHeight) / 2.0, centringTolerance);
 }
 
 // A fixed thin border from the window manager, and no entry in the task bar.

@@ -61,6 +61,7 @@ protected:
                                                "-r",         "48000",
                                                "-p",         "256"};
         std::vector<char*> argv;
+        argv.reserve(args.size() + 1);
         for (const std::string& arg : args) {
             argv.push_back(const_cast<char*>(arg.c_str()));
         }

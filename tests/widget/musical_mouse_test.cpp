@@ -221,7 +221,7 @@ private slots:
                                           programChange(1, 4), programChange(0, 1),
                                           programChange(0, 5), noteOn(2, 46),
                                           noteOn(1, 57)}
-                                << std::uint64_t{6 * 500001};
+                                << std::uint64_t{6} * 500001;
         QTest::newRow("mode 4") << 4 << QPointF(1200, 300) << Values{0x002E07B0, noteOn(1, 57)}
                                 << std::uint64_t{0};
         QTest::newRow("mode 5") << 5 << QPointF(125, 100)
@@ -231,7 +231,7 @@ private slots:
                                           programChange(0, 1),   programChange(0, 47),
                                           noteOn(1, 125),        noteOn(2, 126),
                                           noteOn(3, 0)}
-                                << std::uint64_t{8 * 500001};
+                                << std::uint64_t{8} * 500001;
         QTest::newRow("left of the window")
             << 1 << QPointF(-130, 300)
             << Values{programChange(0, 46), programChange(0, 47), noteOn(1, 3)} << std::uint64_t{0};

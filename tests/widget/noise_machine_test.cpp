@@ -45,7 +45,8 @@ bool sentOn(const Values& values, std::uint32_t channel)
 bool endsWith(const Values& values, const Values& tail)
 {
     return values.size() >= tail.size() &&
-           std::equal(tail.begin(), tail.end(), values.end() - tail.size());
+           std::equal(tail.begin(), tail.end(),
+                      values.end() - static_cast<std::ptrdiff_t>(tail.size()));
 }
 
 // Advances the program's source until its next draw gives a single-precision product r x 127

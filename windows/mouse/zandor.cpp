@@ -46,7 +46,10 @@ constexpr OptionDesign optionDesigns[] = {{1, "#1", 1800}, {2, "#2", 2160}, {3, 
 
 QColor fromBgr(std::uint32_t colour)
 {
-    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    const auto channel = [colour](unsigned shift) {
+        return static_cast<int>((colour >> shift) & 0xFF);
+    };
+    return QColor(channel(0), channel(8), channel(16));
 }
 
 QPointF twips(const QMouseEvent& event)
