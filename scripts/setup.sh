@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the program needs (and, with "test", what its tests need),
-# skipping what is already there.
+# Installs the Debian packages the program needs (and, with "test", what its tests need; with
+# "package", what making its Debian package needs), skipping what is already there.
 set -euo pipefail
 
 build_packages=(cmake g++ make pkg-config qt6-base-dev librtmidi-dev libfluidsynth-dev
                 libasound2-dev libjack-jackd2-dev libxcb1-dev timgm6mb-soundfont fonts-liberation)
 test_packages=(libgtest-dev libx11-dev xvfb xdotool x11-utils openbox jackd2 clang-format
-               clang-tidy)
+               clang-tidy desktop-file-utils appstream)
+
+package_packages=(dpkg-dev)
 
 packages=("${build_packages[@]}")
-if [[ "${1:-}" == test ]]; then
-    packages+=("${test_packages[@]}")
-fi
+case "${1:-}" in
+    test) packages+=("${test_packages[@]}" "${package_packages[@]}") ;;
+    package) packages+=("${package_packages[@]}") ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the program twice (plain, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs every test of both builds against an X server and a
-# JACK server of their own.
+# Installs what is missing, checks the sources (format, layers, clang-tidy), builds the program
+# twice (plain, and with AddressSanitizer and UndefinedBehaviorSanitizer), runs every test of
+# both builds against an X server and a JACK server of their own, and checks the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,3 +18,4 @@ done
 scripts/check-tidy.sh build
 
 scripts/with-test-servers.sh bash -c 'ctest --preset default && ctest --preset asan'
+scripts/with-test-servers.sh scripts/check-package.sh

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Makes the Debian package, checks its desktop entry and AppStream metadata, unpacks it into a
+# folder of its own and starts the installed program there until its splash is on screen. Needs
+# a display: run it under scripts/with-test-servers.sh.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+readonly splash_deadline=30  # s for the installed program's splash to appear
+
+package=$(scripts/package.sh)
+root=$(mktemp -d "${TMPDIR:-/tmp}/vorlik-package.XXXXXX")
+program_pid=
+cleanup() {
+    if [[ -n $program_pid ]]; then
+        { kill -KILL "$program_pid" && wait "$program_pid"; } 2>/dev/null
+    fi
+    rm -rf "$root"
+}
+trap cleanup EXIT
+
+dpkg -x "$package" "$root"
+desktop-file-validate "$root/usr/share/applications/vorlik.desktop"
+appstreamcli validate --no-net "$root/usr/share/metainfo/io.github.vorlik.metainfo.xml" >/dev/null
+for size in 48 128 256; do
+    [[ -s $root/usr/share/icons/hicolor/${size}x${size}/apps/vorlik.png ]] ||
+        { echo "check-package: no ${size}-px icon" >&2; exit 1; }
+done
+
+"$root/usr/bin/vorlik" >"$root/vorlik.log" 2>&1 &
+program_pid=$!
+if ! timeout "$splash_deadline" xdotool search --sync --onlyvisible --pid "$program_pid" \
+    >/dev/null; then
+    echo "check-package: the installed program showed no window:" >&2
+    sed 's/^/    /' "$root/vorlik.log" >&2
+    exit 1
+fi
+echo "check-package: $package installs and starts to its splash"
