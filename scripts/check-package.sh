@@ -12,7 +12,8 @@ root=$(mktemp -d "${TMPDIR:-/tmp}/vorlik-package.XXXXXX")
 program_pid=
 cleanup() {
     if [[ -n $program_pid ]]; then
-        { kill -KILL "$program_pid" && wait "$program_pid"; } 2>/dev/null
+        kill -KILL "$program_pid" 2>/dev/null || true
+        wait "$program_pid" 2>/dev/null || true  # its status is the KILL's
     fi
     rm -rf "$root"
 }
