@@ -1,6 +1,7 @@
 // The program's one JACK client, shared by the server check, the port listing and the outputs.
 #include "platform/midi/jack_session.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -223,9 +224,17 @@ std::variant<jack_port_t*, std::string> JackSession::openMidiOutput(const std::s
     return port->load();
 }
 
+// With no output left the client stops taking part in cycles, so that it costs nothing idle.
 void JackSession::closeMidiOutput(jack_port_t* port)
 {
     request([port](jack_client_t* client) { jack_port_unregister(client, port); });
+    const bool idle =
+        std::all_of(work_.begin(), work_.end(),
+                    [](const std::atomic<JackCycleWork*>& slot) { return !slot.load(); });
+    if (active_ && idle) {
+        request([](jack_client_t* client) { jack_deactivate(client); });
+        active_ = false;
+    }
 }
 
 bool JackSession::attach(JackCycleWork& work)

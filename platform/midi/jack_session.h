@@ -49,6 +49,7 @@ public:
     // A MIDI output port of this client, connected to `target`, or the reason it could not be
     // made.
     std::variant<jack_port_t*, std::string> openMidiOutput(const std::string& target);
+    // Removes the port; call it once its work is detached.
     void closeMidiOutput(jack_port_t* port);
 
     // Runs `work` in every cycle from now on; false when too many outputs are open.
