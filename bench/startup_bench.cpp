@@ -1,6 +1,8 @@
 // How fast the program shows its splash and, after a key press, its main window, and its peak
 // memory by then, over repeated starts of the built program:
-//   scripts/with-test-servers.sh build/bench/startup_bench [runs]
+//   scripts/with-test-servers.sh build/bench/startup_bench [runs] [ms before the key]
+// The key is pressed as soon as the splash is mapped, or after the pause given, as a person who
+// reads the splash first would.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -207,7 +209,7 @@ void stop(pid_t pid)
 }
 
 // One start of the program; empty when a window did not appear.
-std::optional<Run> measureOnce(Display* display)
+std::optional<Run> measureOnce(Display* display, std::chrono::milliseconds reading)
 {
     Run run;
     const auto spawned = Clock::now();
@@ -223,6 +225,7 @@ std::optional<Run> measureOnce(Display* display)
         stop(*pid);
         return std::nullopt;
     }
+    std::this_thread::sleep_for(reading);
     const auto pressed = Clock::now();
     typeSpace(display, splash);
     const Window mainWindow =
@@ -249,6 +252,7 @@ void report(const char* what, const std::vector<double>& values, const char* uni
 int main(int argc, char* argv[])
 {
     const int runs = argc > 1 ? std::atoi(argv[1]) : defaultRuns;
+    const std::chrono::milliseconds reading{argc > 2 ? std::atoi(argv[2]) : 0};
     const DisplayHandle display(XOpenDisplay(nullptr));
     if (!display) {
         std::fprintf(stderr, "startup_bench: no X display\n");
@@ -264,7 +268,7 @@ int main(int argc, char* argv[])
     std::vector<double> memory;
     std::vector<double> ownMemory;
     for (int i = 0; i < runs; ++i) {
-        const std::optional<Run> run = measureOnce(display.get());
+        const std::optional<Run> run = measureOnce(display.get(), reading);
         if (!run) {
             return 1;
         }
