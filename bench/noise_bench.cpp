@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "capture_child.h"
 #include "guarded_main.h"
 #include "jack_output_device.h"
 #include "platform/toolkit/window_registry.h"
@@ -39,17 +40,9 @@ class CaptureProcess {
 public:
     explicit CaptureProcess(int seconds)
     {
-        const std::string command = std::string(MIDI_CAPTURE_PATH) + " --name " + captureName +
-                                    " --seconds " + std::to_string(seconds);
-        pipe_ = popen(command.c_str(), "r");
-        char line[256];
-        while (pipe_ != nullptr && std::fgets(line, sizeof line, pipe_) != nullptr) {
-            if (std::string(line).starts_with("ready ")) {
-                port_ = std::string(line + 6);
-                port_.pop_back();
-                break;
-            }
-        }
+        bench::CaptureChild child = bench::startCapture(MIDI_CAPTURE_PATH, captureName, seconds);
+        pipe_ = child.pipe;
+        port_ = std::move(child.port);
         reader_ = std::thread([this] { readArrivals(); });
     }
 

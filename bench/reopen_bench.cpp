@@ -15,12 +15,14 @@
 
 #include "platform/midi/midi_out.h"
 #include "platform/midi/port_name.h"
+#include "support/device_lookup.h"
 #include "support/jack_capture.h"
 
 namespace {
 
 using namespace winmm;
 using Clock = std::chrono::steady_clock;
+using testsupport::deviceNamed;
 
 constexpr int defaultOpenings = 500;
 constexpr double kiBPerMiB = 1024;
@@ -74,19 +76,6 @@ Holdings holdings()
 {
     return {statusMiB("VmRSS"), statusMiB("RssAnon"), entries("/proc/self/fd"),
             entries("/proc/self/task"), jackClientsWithPorts()};
-}
-
-std::optional<UINT> deviceNamed(const std::string& name)
-{
-    const UINT count = midiOutGetNumDevs();
-    for (UINT device = 0; device < count; ++device) {
-        MIDIOUTCAPSA caps{};
-        if (midiOutGetDevCapsA(device, &caps, sizeof caps) == MMSYSERR_NOERROR &&
-            std::string(caps.szPname, strnlen(caps.szPname, MAXPNAMELEN)) == name) {
-            return device;
-        }
-    }
-    return std::nullopt;
 }
 
 bool openSendAndClose(UINT device)

@@ -7,11 +7,13 @@
 
 #include "platform/midi/midi_out.h"
 #include "platform/midi/port_name.h"
+#include "support/device_lookup.h"
 #include "support/jack_capture.h"
 
 namespace {
 
 using namespace winmm;
+using testsupport::deviceNamed;
 using testsupport::JackCapture;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -26,19 +28,6 @@ std::unique_ptr<JackCapture> openCapture()
         ADD_FAILURE() << "no JACK server: " << error;
     }
     return capture;
-}
-
-std::optional<UINT> deviceNamed(const std::string& name)
-{
-    const UINT count = midiOutGetNumDevs();
-    for (UINT device = 0; device < count; ++device) {
-        MIDIOUTCAPSA caps{};
-        if (midiOutGetDevCapsA(device, &caps, sizeof caps) == MMSYSERR_NOERROR &&
-            std::string(caps.szPname, strnlen(caps.szPname, MAXPNAMELEN)) == name) {
-            return device;
-        }
-    }
-    return std::nullopt;
 }
 
 std::vector<Bytes> capturedBytes(JackCapture& capture)
