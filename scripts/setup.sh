@@ -4,8 +4,10 @@
 set -euo pipefail
 
 build_packages=(cmake g++ make pkg-config qt6-base-dev librtmidi-dev libfluidsynth-dev
-                libasound2-dev libjack-jackd2-dev timgm6mb-soundfont fonts-liberation)
-test_packages=(libgtest-dev libx11-dev xvfb xdotool openbox jackd2 clang-format)
+                libasound2-dev libjack-jackd2-dev libpulse-dev timgm6mb-soundfont
+                fonts-liberation)
+test_packages=(libgtest-dev libx11-dev xvfb xdotool openbox jackd2 pulseaudio pulseaudio-utils
+               fluidsynth clang-format)
 
 packages=("${build_packages[@]}")
 if [[ "${1:-}" == test ]]; then
