@@ -228,6 +228,8 @@ void PulseOutput::resume()
     paused_.store(false);
     forget(pa_stream_cork(stream_, 0, nullptr, nullptr));
     fill(pa_stream_writable_size(stream_));
+    // What was written may fall short of the start threshold (prebuf); it plays at once anyway.
+    forget(pa_stream_trigger(stream_, nullptr, nullptr));
 }
 
 }  // namespace
