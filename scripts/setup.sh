@@ -4,9 +4,10 @@
 set -euo pipefail
 
 build_packages=(cmake g++ make pkg-config qt6-base-dev librtmidi-dev libfluidsynth-dev
-                libasound2-dev libjack-jackd2-dev libxcb1-dev timgm6mb-soundfont fonts-liberation)
-test_packages=(libgtest-dev libx11-dev xvfb xdotool x11-utils openbox jackd2 clang-format
-               clang-tidy desktop-file-utils appstream)
+                libasound2-dev libjack-jackd2-dev libpulse-dev libxcb1-dev timgm6mb-soundfont
+                fonts-liberation)
+test_packages=(libgtest-dev libx11-dev xvfb xdotool x11-utils openbox jackd2 pulseaudio
+               pulseaudio-utils fluidsynth clang-format clang-tidy desktop-file-utils appstream)
 
 package_packages=(dpkg-dev)
 

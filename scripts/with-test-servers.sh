@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs a command with its own virtual X display (with a window manager) and dummy-driver JACK
-# server, stopped afterwards.
+# Runs a command with its own virtual X display (with a window manager), dummy-driver JACK
+# server and null-sink PulseAudio server, stopped afterwards. VORLIK_JACK_PERIOD sets the JACK
+# server's period in frames (1024 unless set).
 # shellcheck disable=SC2317  # the functions run from traps or are passed by name
 set -u
 
@@ -10,10 +11,13 @@ readonly stop_deadline=5       # s between asking a process to stop and killing 
 readonly poll_interval=0.05    # s
 
 readonly jack_server=vorlik-test-$$
+readonly jack_period=${VORLIK_JACK_PERIOD:-1024}
 workdir=
 xvfb_wrapper=
 openbox_wrapper=
 jackd_wrapper=
+pulseaudio_wrapper=
+pulse_socket=
 command_pid=
 display_number=
 
@@ -72,6 +76,7 @@ cleanup() {
     local status=$?
     trap - INT TERM HUP
     stop_command "$command_pid"
+    stop_server "$pulseaudio_wrapper"
     stop_server "$jackd_wrapper"
     stop_server "$openbox_wrapper"
     stop_server "$xvfb_wrapper"
@@ -124,17 +129,47 @@ jackd_ready() {
 }
 
 start_jackd() {
-    timeout "$server_lifetime" jackd --no-realtime --port-max 64 -n "$jack_server" -d dummy -r 48000 -p 1024 \
+    timeout "$server_lifetime" jackd --no-realtime --port-max 64 -n "$jack_server" -d dummy -r 48000 -p "$jack_period" \
         </dev/null >"$workdir/jackd.log" 2>&1 &
     jackd_wrapper=$!
     wait_until_ready jackd jackd_ready "$jackd_wrapper" "$workdir/jackd.log"
+}
+
+# Everything the server and its clients keep goes under the work directory: never a user's server,
+# cookie or configuration. As root it warns that it is meant for --system, and runs all the same.
+pulse_environment=()
+set_pulse_environment() {
+    mkdir -p "$workdir/pulse/home" "$workdir/pulse/runtime" "$workdir/pulse/config" \
+        "$workdir/pulse/state"
+    pulse_socket=$workdir/pulse/native
+    pulse_environment=(HOME="$workdir/pulse/home" XDG_RUNTIME_DIR="$workdir/pulse/runtime"
+                       XDG_CONFIG_HOME="$workdir/pulse/config"
+                       PULSE_RUNTIME_PATH="$workdir/pulse/runtime"
+                       PULSE_STATE_PATH="$workdir/pulse/state" PULSE_SERVER="unix:$pulse_socket")
+}
+
+pulseaudio_ready() {
+    [[ -s $workdir/pulse/config/pulse/cookie ]] &&
+        env "${pulse_environment[@]}" pactl info >/dev/null 2>&1
+}
+
+# No configuration script (-n): only a 48 kHz null sink, whose monitor tests record, and the
+# native protocol on our own socket.
+start_pulseaudio() {
+    set_pulse_environment
+    env "${pulse_environment[@]}" timeout "$server_lifetime" pulseaudio -n --daemonize=no \
+        --exit-idle-time=-1 --disallow-exit --log-target=stderr \
+        -L "module-null-sink rate=48000" -L "module-native-protocol-unix socket=$pulse_socket" \
+        </dev/null >"$workdir/pulseaudio.log" 2>&1 &
+    pulseaudio_wrapper=$!
+    wait_until_ready pulseaudio pulseaudio_ready "$pulseaudio_wrapper" "$workdir/pulseaudio.log"
 }
 
 if (($# == 0)); then
     echo "usage: with-test-servers.sh COMMAND [ARGS...]" >&2
     exit 2
 fi
-for tool in timeout Xvfb openbox xdotool jackd jack_lsp; do
+for tool in timeout Xvfb openbox xdotool jackd jack_lsp pulseaudio pactl; do
     command -v "$tool" >/dev/null || fail "$tool is not installed"
 done
 
@@ -149,15 +184,19 @@ workdir=$(mktemp -d "${TMPDIR:-/tmp}/with-test-servers.XXXXXX") || fail "cannot 
 start_xvfb
 start_openbox
 start_jackd
+# Without a session bus, D-Bus would try to start one for each program and leak doing so.
+export DBUS_SESSION_BUS_ADDRESS=disabled:
+start_pulseaudio
 
 # Without WAYLAND_DISPLAY, toolkits use the virtual display rather than the user's desktop.
 unset WAYLAND_DISPLAY
 export DISPLAY=:$display_number
 export JACK_DEFAULT_SERVER=$jack_server
+# Clients read the server's own cookie rather than making one in the user's home folder.
+export PULSE_SERVER=unix:$pulse_socket PULSE_COOKIE=$workdir/pulse/config/pulse/cookie
 export VORLIK_TEST_SERVERS=1
-# Without a session bus, D-Bus would try to start one for each program and leak doing so.
-export DBUS_SESSION_BUS_ADDRESS=disabled:
-echo "with-test-servers: display $DISPLAY, JACK server $JACK_DEFAULT_SERVER" >&2
+echo "with-test-servers: display $DISPLAY, JACK server $JACK_DEFAULT_SERVER ($jack_period frames)," \
+    "PulseAudio server $PULSE_SERVER" >&2
 
 # In the background, so that a signal to this script is acted on at once, not after the command.
 "$@" <&0 &

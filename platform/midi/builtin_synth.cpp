@@ -1,8 +1,9 @@
-// The built-in synthesizer as a MIDI output device: a SynthEngine played through an audio driver.
+// The built-in synthesizer as a MIDI output device: a SynthEngine played through an audio output.
 #include "platform/midi/builtin_synth.h"
 
+#include "platform/midi/fluid_driver_output.h"
 #include "platform/midi/jack_server.h"
-#include "platform/midi/quiet_libraries.h"
+#include "platform/midi/pulse_output.h"
 #include "platform/midi/short_message.h"
 
 #include <algorithm>
@@ -13,70 +14,34 @@
 namespace midiout {
 namespace {
 
-namespace config {
-// FluidSynth's audio driver names, tried in this order; the first that starts plays.
-constexpr std::array<std::string_view, 4> audioDrivers = {"pipewire", "pulseaudio", "jack", "alsa"};
-constexpr const char* jackClientName = "vorlik";
-}  // namespace config
-
 void collectOption(void* names, const char*, const char* option)
 {
     static_cast<std::vector<std::string>*>(names)->emplace_back(option);
 }
 
-std::vector<std::string> listedDrivers(fluid_settings_t* settings)
+bool listedDriver(fluid_settings_t* settings, std::string_view driver)
 {
     std::vector<std::string> names;
     fluid_settings_foreach_option(settings, "audio.driver", &names, collectOption);
-    return names;
+    return std::find(names.begin(), names.end(), driver) != names.end();
 }
 
-// Why the driver cannot be tried on this machine, or empty when it can.
-std::string unavailability(std::string_view driver, const std::vector<std::string>& listed)
+AudioStartResult startListedDriver(std::string_view driver, SynthEngine& engine,
+                                   SynthRenderer& renderer)
 {
-    if (std::find(listed.begin(), listed.end(), driver) == listed.end()) {
-        return "not in this FluidSynth";
+    if (!listedDriver(engine.settings(), driver)) {
+        return std::string("not in this FluidSynth");
     }
+    return startFluidDriver(driver, engine, renderer);
+}
+
+AudioStartResult startJack(SynthEngine& engine, SynthRenderer& renderer)
+{
     // FluidSynth's jack driver lets libjack start a server when none runs; we never do.
-    if (driver == "jack" && !jackServerRunning()) {
-        return "no JACK server running";
+    if (!jackServerRunning()) {
+        return std::string("no JACK server running");
     }
-    return {};
-}
-
-BuiltinSynthOutput::DriverPtr startDriver(SynthEngine& engine, std::string_view driver)
-{
-    fluid_settings_t* settings = engine.settings();
-    fluid_settings_setstr(settings, "audio.driver", std::string(driver).c_str());
-    if (driver == "jack") {
-        fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
-        fluid_settings_setstr(settings, "audio.jack.id", config::jackClientName);
-    }
-    const QuietLibraries quiet;
-    return BuiltinSynthOutput::DriverPtr{new_fluid_audio_driver(settings, engine.synth())};
-}
-
-OpenResult startAudio(std::unique_ptr<SynthEngine> engine)
-{
-    const std::vector<std::string> listed = listedDrivers(engine->settings());
-    SynthEngine::takeLoggedError();
-    std::string tried;
-    for (const std::string_view driver : config::audioDrivers) {
-        tried += (tried.empty() ? "" : ", ") + std::string(driver);
-        if (const std::string why = unavailability(driver, listed); !why.empty()) {
-            tried += " (" + why + ")";
-            continue;
-        }
-        if (auto started = startDriver(*engine, driver)) {
-            return std::make_unique<BuiltinSynthOutput>(std::move(engine), std::move(started),
-                                                        std::string(driver));
-        }
-    }
-    std::string reason = "No audio output could be started (tried: " + tried + ")";
-    if (const std::string lastError = SynthEngine::takeLoggedError(); !lastError.empty()) {
-        reason += ". Last error: " + lastError;
-    }
-    return reason;
+    return startListedDriver("jack", engine, renderer);
 }
 
 class BuiltinSynth final : public OutputDevice {
@@ -89,21 +54,53 @@ public:
         if (auto* reason = std::get_if<std::string>(&created)) {
             return std::move(*reason);
         }
-        return startAudio(std::get<std::unique_ptr<SynthEngine>>(std::move(created)));
+        std::string reason;
+        auto output = BuiltinSynthOutput::start(
+            std::get<std::unique_ptr<SynthEngine>>(std::move(created)), reason);
+        if (!output) {
+            return reason;
+        }
+        return output;
     }
 };
 
 }  // namespace
 
-BuiltinSynthOutput::BuiltinSynthOutput(std::unique_ptr<SynthEngine> engine, DriverPtr driver,
-                                       std::string audioDriver)
-    : engine_(std::move(engine)), driver_(std::move(driver)), audioDriver_(std::move(audioDriver))
+BuiltinSynthOutput::BuiltinSynthOutput(std::unique_ptr<SynthEngine> engine)
+    : engine_(std::move(engine)), renderer_(*engine_)
 {
+}
+
+BuiltinSynthOutput::~BuiltinSynthOutput() = default;
+
+std::unique_ptr<BuiltinSynthOutput> BuiltinSynthOutput::start(std::unique_ptr<SynthEngine> engine,
+                                                              std::string& reason)
+{
+    std::unique_ptr<BuiltinSynthOutput> output(new BuiltinSynthOutput(std::move(engine)));
+    SynthEngine& synth = *output->engine_;
+    SynthRenderer& renderer = output->renderer_;
+    const std::array<AudioCandidate, 3> candidates = {
+        AudioCandidate{"jack", [&] { return startJack(synth, renderer); }},
+        AudioCandidate{"pulseaudio",
+                       [&] { return startPulseOutput(renderer, synth.sampleRate()); }},
+        AudioCandidate{"alsa", [&] { return startListedDriver("alsa", synth, renderer); }},
+    };
+    auto started = startFirstAudioOutput(candidates);
+    if (auto* why = std::get_if<std::string>(&started)) {
+        reason = std::move(*why);
+        return nullptr;
+    }
+    auto& audio = std::get<StartedAudio>(started);
+    output->audio_ = std::move(audio.output);
+    output->audioDriver_ = std::move(audio.name);
+    return output;
 }
 
 bool BuiltinSynthOutput::send(std::uint32_t packed)
 {
     engine_->send(unpackShortMessage(packed).bytes());
+    renderer_.messageSent();
+    audio_->messageSent();
     return true;
 }
 

@@ -1,8 +1,10 @@
-// The built-in synthesizer as a MIDI output device: a SynthEngine played through an audio driver.
+// The built-in synthesizer as a MIDI output device: a SynthEngine played through an audio output.
 #pragma once
 
+#include "platform/midi/audio_output.h"
 #include "platform/midi/output_device.h"
 #include "platform/midi/synth_engine.h"
+#include "platform/midi/synth_renderer.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,27 +17,30 @@ inline constexpr std::string_view builtinSynthName = "Built-in Synthesizer";
 
 class BuiltinSynthOutput final : public OpenOutput {
 public:
-    struct DriverDeleter {
-        void operator()(fluid_audio_driver_t* driver) const { delete_fluid_audio_driver(driver); }
-    };
-    using DriverPtr = std::unique_ptr<fluid_audio_driver_t, DriverDeleter>;
-
-    BuiltinSynthOutput(std::unique_ptr<SynthEngine> engine, DriverPtr driver,
-                       std::string audioDriver);
+    // Starts the first audio output that plays; null with the reason in `reason` otherwise.
+    static std::unique_ptr<BuiltinSynthOutput> start(std::unique_ptr<SynthEngine> engine,
+                                                     std::string& reason);
+    ~BuiltinSynthOutput() override;
 
     bool send(std::uint32_t packed) override;
 
-    // FluidSynth's name of the audio driver that plays: "pipewire", "pulseaudio", "jack" or "alsa".
+    // The audio output that plays: "jack", "pulseaudio" or "alsa".
     const std::string& audioDriver() const { return audioDriver_; }
 
 private:
-    // Declared in this order so that the driver stops before the synth it pulls audio from goes.
+    explicit BuiltinSynthOutput(std::unique_ptr<SynthEngine> engine);
+
+    // Declared in this order so that the audio output stops before the renderer and the synth
+    // it pulls from go.
     std::unique_ptr<SynthEngine> engine_;
-    DriverPtr driver_;
+    SynthRenderer renderer_;
+    std::unique_ptr<AudioOutput> audio_;
     std::string audioDriver_;
 };
 
 // The device lists under builtinSynthName; the SoundFont loads and audio starts only on open().
+// Audio plays through JACK when a server runs, else through the desktop's sound server, else
+// through ALSA.
 std::unique_ptr<OutputDevice> makeBuiltinSynth();
 
 }  // namespace midiout

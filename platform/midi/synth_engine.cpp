@@ -21,7 +21,8 @@ constexpr std::array<std::string_view, 3> generalMidiSoundFonts = {
     "/usr/share/sounds/sf2/TimGM6mb.sf2",
 };
 constexpr double sampleRateHz = 48000.0;
-// 3 periods of 128 frames: 8 ms of output buffering at 48 kHz, short enough to play live.
+// FluidSynth's ALSA driver only: 3 periods of 128 frames, 8 ms of output buffering at 48 kHz.
+// Through JACK the server's period applies, and the PulseAudio stream sets its own buffering.
 constexpr int periodFrames = 128;
 constexpr int periods = 3;
 }  // namespace config
@@ -91,7 +92,7 @@ void applyLatencySettings(fluid_settings_t* settings)
     fluid_settings_setnum(settings, "synth.sample-rate", config::sampleRateHz);
     fluid_settings_setint(settings, "audio.period-size", config::periodFrames);
     fluid_settings_setint(settings, "audio.periods", config::periods);
-    // Notes arrive from the window's thread while the audio driver renders on its own.
+    // Notes arrive from the window's thread while the audio output renders on its own.
     fluid_settings_setint(settings, "synth.threadsafe-api", 1);
 }
 

@@ -35,7 +35,7 @@ public:
 
     fluid_settings_t* settings() const { return settings_.get(); }
     fluid_synth_t* synth() const { return synth_.get(); }
-    // Hz, as set up and as render() uses it; a JACK driver at another rate retunes the synth to
+    // Hz, as set up and as render() uses it; a JACK server at another rate retunes the synth to
     // JACK's own without changing this value.
     double sampleRate() const;
 

@@ -87,6 +87,13 @@ private slots:
         verifyStillSplash();
     }
 
+    // Two pixmaps loaded from the file each decode it and differ in cache key.
+    void pictureIsDecodedOnceForBothControls()
+    {
+        frmSplash& splash = start();
+        QCOMPARE(splash.Image1->pixmap().cacheKey(), splash.Image2->pixmap().cacheKey());
+    }
+
     void characterKeysHandOver_data()
     {
         QTest::addColumn<int>("key");

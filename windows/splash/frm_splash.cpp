@@ -35,12 +35,12 @@ Control* inert(Control* control)
     return control;
 }
 
-QLabel* makePicture(QWidget* parent, const char* name, QRect place)
+QLabel* makePicture(QWidget* parent, const char* name, QRect place, const QPixmap& pixmap)
 {
     auto* picture = inert(new QLabel(parent));
     picture->setObjectName(name);
     picture->setGeometry(place);
-    picture->setPixmap(QPixmap(pictureFile));
+    picture->setPixmap(pixmap);
     return picture;
 }
 
@@ -75,8 +75,10 @@ void frmSplash::buildControls()
     Frame1->setGeometry(twipRect(120, 60, 7080, 5235));
     Frame1->setAutoFillBackground(true);
     Frame1->installEventFilter(this);
-    Image2 = makePicture(Frame1, "Image2", twipRect(4920, 360, 2325, 4590));
-    Image1 = makePicture(Frame1, "Image1", twipRect(-360, 360, 2325, 4590));
+    // Decoded once; both controls share the one pixmap.
+    const QPixmap picture(pictureFile);
+    Image2 = makePicture(Frame1, "Image2", twipRect(4920, 360, 2325, 4590), picture);
+    Image1 = makePicture(Frame1, "Image1", twipRect(-360, 360, 2325, 4590), picture);
     lblVersion = makeCaption(Frame1, "lblVersion", "Version 3.0", twipRect(2760, 1320, 1275, 285),
                              12, Qt::AlignRight);
     lblCompanyProduct = makeCaption(Frame1, "lblCompanyProduct", "Tormelin",

@@ -1,0 +1,78 @@
+// A process's CPU time and wakeups (context switches), summed over all its threads from /proc.
+#pragma once
+
+#include <sys/types.h>
+
+#include <dirent.h>
+
+#include <chrono>
+#include <fstream>
+#include <string>
+#include <thread>
+
+namespace bench {
+
+struct ProcessLoad {
+    double cpuSeconds = 0;  // on a CPU, every thread
+    long wakeups = 0;       // voluntary + involuntary context switches, every thread
+};
+
+// One thread's figures: schedstat's first field is its time on a CPU in ns.
+inline ProcessLoad threadLoad(const std::string& task)
+{
+    ProcessLoad load;
+    std::ifstream schedstat(task + "/schedstat");
+    double nanoseconds = 0;
+    if (schedstat >> nanoseconds) {
+        load.cpuSeconds = nanoseconds / 1e9;
+    }
+    std::ifstream status(task + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("voluntary_ctxt_switches:") ||
+            line.starts_with("nonvoluntary_ctxt_switches:")) {
+            load.wakeups += std::stol(line.substr(line.find(':') + 1));
+        }
+    }
+    return load;
+}
+
+// Threads that end between two samples drop out of the sum.
+inline ProcessLoad processLoad(pid_t pid)
+{
+    ProcessLoad total;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    if (dir == nullptr) {
+        return total;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.') {
+            continue;
+        }
+        const ProcessLoad load = threadLoad(tasks + "/" + entry->d_name);
+        total.cpuSeconds += load.cpuSeconds;
+        total.wakeups += load.wakeups;
+    }
+    closedir(dir);
+    return total;
+}
+
+struct IdleCost {
+    double cpuPercent;  // of one core
+    double wakeupsPerSecond;
+};
+
+// The process's cost over the next `window`, the calling thread sleeping meanwhile. For the
+// calling process itself, the caller's one wakeup at the end is left out.
+inline IdleCost idleCost(pid_t pid, std::chrono::duration<double> window, bool self)
+{
+    const ProcessLoad before = processLoad(pid);
+    std::this_thread::sleep_for(window);
+    const ProcessLoad after = processLoad(pid);
+    const double seconds = window.count();
+    const long ownWakeups = self ? 1 : 0;
+    return {100 * (after.cpuSeconds - before.cpuSeconds) / seconds,
+            static_cast<double>(after.wakeups - before.wakeups - ownWakeups) / seconds};
+}
+
+}  // namespace bench

@@ -1,0 +1,314 @@
+// From a note-on sent to its first sample at the synth's output, for device 0 and, driven the
+// same way through its shell, the fluidsynth program with its defaults: in the JACK graph (a
+// capture client's audio input connected to the synth's left output, time taken in its process
+// callback) and at the PulseAudio null sink's monitor (time a 128-frame fragment is read).
+// For the JACK figure at 128 frames:
+//   VORLIK_JACK_PERIOD=128 scripts/with-test-servers.sh build/bench/synth_latency_bench [runs]
+#include <jack/jack.h>
+#include <pulse/error.h>
+#include <pulse/simple.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "builtin_synth_on.h"
+#include "fluidsynth_program.h"
+#include "platform/midi/fluid_driver_output.h"
+#include "support/statistics.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int defaultRuns = 5;
+constexpr int notesPerRun = 20;
+// A sample counts as sound above this (-80 dBFS); below it for `quiet`, the output is silent.
+constexpr float threshold = 1e-4f;
+constexpr auto quiet = 50ms;
+constexpr auto noteDeadline = 1s;
+constexpr auto quietDeadline = 3s;
+constexpr auto settle = 1s;                // after the synth's start, before the first note
+constexpr unsigned monitorFragment = 128;  // frames per read of the monitor
+constexpr double rateHz = 48000;
+constexpr std::uint32_t noteOn = 0x644590;       // A4 at velocity 100, channel 1
+constexpr std::uint32_t allSoundOff = 0x0078B0;  // voices end at once
+const char* const noteOnCommand = "noteon 0 69 100";
+const char* const allSoundOffCommand = "cc 0 120 0";
+
+// Watches a stream of blocks for the first sample above the threshold once armed, and for how
+// long it has been silent. Blocks come from one thread, arming and waiting from another.
+class OnsetWatch {
+public:
+    void arm() { armed_.store(true); }
+
+    // microseconds: the block's time, on the clock the sender uses.
+    void block(const float* samples, std::size_t count, std::int64_t microseconds)
+    {
+        bool loud = false;
+        for (std::size_t i = 0; i < count && !loud; ++i) {
+            loud = std::fabs(samples[i]) > threshold;
+        }
+        if (loud) {
+            lastLoud_.store(microseconds);
+            if (armed_.exchange(false)) {
+                onset_.store(microseconds);
+            }
+        }
+    }
+
+    // The onset's time once seen after arm(), else -1 when the deadline passes.
+    std::int64_t waitForOnset()
+    {
+        const auto end = Clock::now() + noteDeadline;
+        while (onset_.load() < 0 && Clock::now() < end) {
+            std::this_thread::sleep_for(100us);
+        }
+        return onset_.exchange(-1);
+    }
+
+    // Waits until nothing has been loud for `quiet`; false after quietDeadline.
+    bool waitForQuiet(const std::function<std::int64_t()>& now)
+    {
+        const auto end = Clock::now() + quietDeadline;
+        const auto quietMicroseconds = std::chrono::microseconds(quiet).count();
+        while (now() - lastLoud_.load() < quietMicroseconds) {
+            if (Clock::now() >= end) {
+                return false;
+            }
+            std::this_thread::sleep_for(5ms);
+        }
+        return true;
+    }
+
+private:
+    std::atomic<bool> armed_{false};
+    std::atomic<std::int64_t> onset_{-1};
+    std::atomic<std::int64_t> lastLoud_{0};
+};
+
+// A JACK client with one audio input; the block time is the process callback's, jack_get_time().
+class JackWatch {
+public:
+    JackWatch()
+    {
+        client_ = jack_client_open("latency-capture", JackNoStartServer, nullptr);
+        if (client_ == nullptr) {
+            throw std::runtime_error("no JACK server");
+        }
+        port_ = jack_port_register(client_, "in", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+        jack_set_process_callback(client_, process, this);
+        jack_activate(client_);
+    }
+    ~JackWatch() { jack_client_close(client_); }
+    JackWatch(const JackWatch&) = delete;
+    JackWatch& operator=(const JackWatch&) = delete;
+
+    // Connects the first audio output port of a client whose name starts with prefix.
+    void connectTo(const std::string& prefix)
+    {
+        const auto end = Clock::now() + 10s;
+        while (Clock::now() < end) {
+            const char** ports = jack_get_ports(client_, ("^" + prefix).c_str(),
+                                                JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
+            if (ports != nullptr && ports[0] != nullptr) {
+                const std::string source = ports[0];
+                jack_free(ports);
+                jack_connect(client_, source.c_str(), jack_port_name(port_));
+                return;
+            }
+            jack_free(ports);
+            std::this_thread::sleep_for(50ms);
+        }
+        throw std::runtime_error("no JACK audio output port " + prefix);
+    }
+
+    void disconnect() { jack_port_disconnect(client_, port_); }
+    std::int64_t now() const { return static_cast<std::int64_t>(jack_get_time()); }
+    unsigned period() const { return jack_get_buffer_size(client_); }
+    OnsetWatch& watch() { return watch_; }
+
+private:
+    static int process(jack_nframes_t frames, void* self)
+    {
+        auto& watch = *static_cast<JackWatch*>(self);
+        const std::int64_t time = static_cast<std::int64_t>(jack_get_time());
+        const auto* samples = static_cast<const float*>(jack_port_get_buffer(watch.port_, frames));
+        watch.watch_.block(samples, frames, time);
+        return 0;
+    }
+
+    jack_client_t* client_ = nullptr;
+    jack_port_t* port_ = nullptr;
+    OnsetWatch watch_;
+};
+
+std::int64_t steadyMicroseconds()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch())
+        .count();
+}
+
+// The null sink's monitor, left channel, read 128 frames at a time on a thread of its own; the
+// block time is when the read returns.
+class MonitorWatch {
+public:
+    MonitorWatch()
+    {
+        const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rateHz), 1};
+        const auto bytes = static_cast<std::uint32_t>(monitorFragment * sizeof(float));
+        const pa_buffer_attr buffering{static_cast<std::uint32_t>(-1), 0, 0, 0, bytes};
+        int error = 0;
+        simple_ = pa_simple_new(nullptr, "latency-bench", PA_STREAM_RECORD, "null.monitor",
+                                "monitor", &spec, nullptr, &buffering, &error);
+        if (simple_ == nullptr) {
+            throw std::runtime_error(std::string("no PulseAudio monitor: ") + pa_strerror(error));
+        }
+        reader_ = std::thread([this] { read(); });
+    }
+    ~MonitorWatch()
+    {
+        stop_.store(true);
+        reader_.join();
+        pa_simple_free(simple_);
+    }
+    MonitorWatch(const MonitorWatch&) = delete;
+    MonitorWatch& operator=(const MonitorWatch&) = delete;
+
+    std::int64_t now() const { return steadyMicroseconds(); }
+    OnsetWatch& watch() { return watch_; }
+
+private:
+    void read()
+    {
+        std::array<float, monitorFragment> samples{};
+        int error = 0;
+        while (!stop_.load() &&
+               pa_simple_read(simple_, samples.data(), sizeof samples, &error) == 0) {
+            watch_.block(samples.data(), samples.size(), steadyMicroseconds());
+        }
+    }
+
+    pa_simple* simple_ = nullptr;
+    OnsetWatch watch_;
+    std::atomic<bool> stop_{false};
+    std::thread reader_;
+};
+
+// notesPerRun notes, each from silence; latencies in ms.
+template <class Watch>
+std::vector<double> measureNotes(Watch& source, const std::function<void()>& play,
+                                 const std::function<void()>& silence)
+{
+    std::vector<double> latencies;
+    for (int note = 0; note < notesPerRun; ++note) {
+        if (!source.watch().waitForQuiet([&source] { return source.now(); })) {
+            throw std::runtime_error("the output never fell silent");
+        }
+        // Notes land at different points of the period.
+        std::this_thread::sleep_for(std::chrono::microseconds(std::rand() % 5000));
+        source.watch().arm();
+        const std::int64_t sent = source.now();
+        play();
+        const std::int64_t onset = source.watch().waitForOnset();
+        if (onset < 0) {
+            throw std::runtime_error("no sound after a note-on");
+        }
+        latencies.push_back(static_cast<double>(onset - sent) / 1000.0);
+        silence();
+    }
+    return latencies;
+}
+
+template <class Watch>
+std::vector<double> device0Run(Watch& source, const std::string& output)
+{
+    const auto synth = bench::openBuiltinSynthOn(output);
+    if constexpr (std::is_same_v<Watch, JackWatch>) {
+        source.connectTo(std::string(midiout::jackClientName) + ":");
+    }
+    std::this_thread::sleep_for(settle);
+    auto latencies = measureNotes(
+        source, [&] { synth->send(noteOn); }, [&] { synth->send(allSoundOff); });
+    if constexpr (std::is_same_v<Watch, JackWatch>) {
+        source.disconnect();
+    }
+    return latencies;
+}
+
+template <class Watch>
+std::vector<double> programRun(Watch& source, const std::string& output)
+{
+    const bench::FluidsynthProgram program(output);
+    if constexpr (std::is_same_v<Watch, JackWatch>) {
+        source.connectTo("fluidsynth:");
+    }
+    std::this_thread::sleep_for(settle);
+    if (!program.running()) {
+        throw std::runtime_error("the fluidsynth program did not start on " + output);
+    }
+    auto latencies = measureNotes(
+        source, [&] { program.command(noteOnCommand); },
+        [&] { program.command(allSoundOffCommand); });
+    if constexpr (std::is_same_v<Watch, JackWatch>) {
+        source.disconnect();
+    }
+    return latencies;
+}
+
+void append(std::vector<double>& all, const std::vector<double>& more)
+{
+    all.insert(all.end(), more.begin(), more.end());
+}
+
+void report(const std::string& what, const std::vector<double>& ms)
+{
+    std::printf("%-38s median %.2f ms, 99th percentile %.2f ms, worst %.2f ms (%zu notes)\n",
+                what.c_str(), bench::median(ms), bench::percentile(ms, 99),
+                bench::percentile(ms, 100), ms.size());
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    const int runs = argc > 1 ? std::atoi(argv[1]) : defaultRuns;
+    std::map<std::string, std::vector<double>> figures;
+    unsigned period = 0;
+    try {
+        JackWatch jack;
+        period = jack.period();
+        for (int run = 0; run < runs; ++run) {
+            append(figures["device 0, JACK graph:"], device0Run(jack, "jack"));
+            append(figures["fluidsynth program, JACK graph:"], programRun(jack, "jack"));
+        }
+        MonitorWatch monitor;
+        for (int run = 0; run < runs; ++run) {
+            append(figures["device 0, PulseAudio monitor:"], device0Run(monitor, "pulseaudio"));
+            append(figures["fluidsynth program, PulseAudio monitor:"],
+                   programRun(monitor, "pulseaudio"));
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "synth_latency_bench: %s\n", error.what());
+        return 1;
+    }
+    std::printf("%d runs of %d notes; JACK period %u frames at 48 kHz (%.2f ms)\n", runs,
+                notesPerRun, period, period / rateHz * 1000);
+    for (const char* what :
+         {"device 0, JACK graph:", "fluidsynth program, JACK graph:",
+          "device 0, PulseAudio monitor:", "fluidsynth program, PulseAudio monitor:"}) {
+        report(what, figures[what]);
+    }
+    return 0;
+}

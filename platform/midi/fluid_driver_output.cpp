@@ -1,0 +1,47 @@
+// An audio output through one of FluidSynth's own drivers ("jack", "alsa"), pulling from a
+// SynthRenderer.
+#include "platform/midi/fluid_driver_output.h"
+
+#include "platform/midi/quiet_libraries.h"
+
+#include <memory>
+#include <string>
+
+namespace midiout {
+namespace {
+
+class FluidDriverOutput final : public AudioOutput {
+public:
+    explicit FluidDriverOutput(fluid_audio_driver_t* driver) : driver_(driver) {}
+    // Returns once the driver's thread has stopped calling the renderer.
+    ~FluidDriverOutput() override { delete_fluid_audio_driver(driver_); }
+    FluidDriverOutput(const FluidDriverOutput&) = delete;
+    FluidDriverOutput& operator=(const FluidDriverOutput&) = delete;
+
+private:
+    fluid_audio_driver_t* driver_;
+};
+
+}  // namespace
+
+AudioStartResult startFluidDriver(std::string_view driver, SynthEngine& engine,
+                                  SynthRenderer& renderer)
+{
+    fluid_settings_t* settings = engine.settings();
+    fluid_settings_setstr(settings, "audio.driver", std::string(driver).c_str());
+    if (driver == "jack") {
+        fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
+        fluid_settings_setstr(settings, "audio.jack.id", std::string(jackClientName).c_str());
+    }
+    SynthEngine::takeLoggedError();
+    const QuietLibraries quiet;
+    fluid_audio_driver_t* started =
+        new_fluid_audio_driver2(settings, SynthRenderer::process, &renderer);
+    if (started == nullptr) {
+        const std::string error = SynthEngine::takeLoggedError();
+        return error.empty() ? std::string("did not start") : error;
+    }
+    return std::make_unique<FluidDriverOutput>(started);
+}
+
+}  // namespace midiout

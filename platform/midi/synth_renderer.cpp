@@ -1,0 +1,61 @@
+// The synthesizer's output for an audio driver: rendered while it may sound, zeros once silent.
+#include "platform/midi/synth_renderer.h"
+
+#include <algorithm>
+
+namespace midiout {
+namespace {
+
+namespace config {
+// Long enough for the default reverb's and chorus's tails to fall below hearing.
+constexpr double tailSeconds = 2.0;
+constexpr int stereo = 2;
+}  // namespace config
+
+void fillWithZeros(int count, float* buffers[], int frames)
+{
+    for (int i = 0; i < count; ++i) {
+        if (buffers[i] != nullptr) {
+            std::fill_n(buffers[i], frames, 0.0f);
+        }
+    }
+}
+
+}  // namespace
+
+SynthRenderer::SynthRenderer(SynthEngine& engine)
+    : engine_(engine), gate_(static_cast<long>(config::tailSeconds * engine.sampleRate()))
+{
+}
+
+bool SynthRenderer::shouldRender(int frames)
+{
+    return gate_.shouldRender(frames, fluid_synth_get_active_voice_count(engine_.synth()));
+}
+
+int SynthRenderer::process(void* self, int frames, int fxCount, float* fx[], int outCount,
+                           float* out[])
+{
+    auto& renderer = *static_cast<SynthRenderer*>(self);
+    // fluid_synth_process() mixes into the buffers rather than overwriting them.
+    fillWithZeros(fxCount, fx, frames);
+    fillWithZeros(outCount, out, frames);
+    if (!renderer.shouldRender(frames)) {
+        return FLUID_OK;
+    }
+    return fluid_synth_process(renderer.engine_.synth(), frames, fxCount, fx, outCount, out);
+}
+
+bool SynthRenderer::renderInterleaved(std::span<float> stereo)
+{
+    const auto frames = static_cast<int>(stereo.size() / config::stereo);
+    if (!shouldRender(frames)) {
+        std::fill(stereo.begin(), stereo.end(), 0.0f);
+        return false;
+    }
+    fluid_synth_write_float(engine_.synth(), frames, stereo.data(), 0, config::stereo,
+                            stereo.data(), 1, config::stereo);
+    return true;
+}
+
+}  // namespace midiout

@@ -1,0 +1,34 @@
+// The synthesizer's output for an audio driver: rendered while it may sound, zeros once silent.
+#pragma once
+
+#include "platform/midi/silence_gate.h"
+#include "platform/midi/synth_engine.h"
+
+#include <span>
+
+namespace midiout {
+
+// An open, silent synth then costs its audio thread next to nothing.
+class SynthRenderer {
+public:
+    explicit SynthRenderer(SynthEngine& engine);
+
+    // Called after each message sent to the engine, from any thread.
+    void messageSent() { gate_.messageSent(); }
+    bool messagePending() const { return gate_.messagePending(); }
+
+    // FluidSynth's audio callback (fluid_audio_func_t), self being a SynthRenderer: fills every
+    // buffer given, fx and out, with `frames` samples.
+    static int process(void* self, int frames, int fxCount, float* fx[], int outCount,
+                       float* out[]);
+    // Fills interleaved stereo frames; false when they are zeros and the synth did not run.
+    bool renderInterleaved(std::span<float> stereo);
+
+private:
+    bool shouldRender(int frames);
+
+    SynthEngine& engine_;
+    SilenceGate gate_;
+};
+
+}  // namespace midiout
