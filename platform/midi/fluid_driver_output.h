@@ -15,6 +15,7 @@ namespace midiout {
 AudioStartResult startFluidDriver(std::string_view driver, SynthEngine& engine,
                                   SynthRenderer& renderer);
 
-inline constexpr std::string_view jackClientName = "vorlik";
+// The MIDI outputs' client is "vorlik"; the synthesizer's audio has a client of its own.
+inline constexpr std::string_view jackClientName = "vorlik-synth";
 
 }  // namespace midiout
