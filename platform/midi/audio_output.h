@@ -14,8 +14,7 @@ namespace midiout {
 class AudioOutput {
 public:
     virtual ~AudioOutput() = default;
-    // Called after each message sent to the synth, from the sending thread: an output that
-    // paused while silent resumes.
+    // Called after each message sent to the synth, from the sending thread.
     virtual void messageSent() {}
 };
 

@@ -20,6 +20,9 @@ constexpr std::uint32_t frameBytes = channels * sizeof(float);
 // At 48 kHz: about 5.3 ms queued at the server, asked for 2.7 ms at a time.
 constexpr std::uint32_t targetFrames = 256;
 constexpr std::uint32_t refillFrames = 128;
+// While the synth is silent: 200 ms queued, asked for 100 ms at a time.
+constexpr std::uint32_t quietTargetFrames = 9600;
+constexpr std::uint32_t quietRefillFrames = 4800;
 constexpr std::uint32_t serverDefault = static_cast<std::uint32_t>(-1);
 }  // namespace config
 
@@ -43,6 +46,12 @@ void forget(pa_operation* operation)
     }
 }
 
+pa_buffer_attr bufferAttributes(std::uint32_t targetFrames, std::uint32_t refillFrames)
+{
+    return {config::serverDefault, targetFrames * config::frameBytes, config::serverDefault,
+            refillFrames * config::frameBytes, config::serverDefault};
+}
+
 class PulseOutput final : public AudioOutput {
 public:
     explicit PulseOutput(SynthRenderer& renderer) : renderer_(renderer) {}
@@ -63,15 +72,15 @@ private:
     std::string connectStream(double sampleRate);
     std::string contextError() const { return pa_strerror(pa_context_errno(context_)); }
     void fill(std::size_t bytes);
-    bool pauseUnlessMessagePending();
-    void resume();
+    void setBuffering(std::uint32_t targetFrames, std::uint32_t refillFrames);
 
     SynthRenderer& renderer_;
     pa_threaded_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
-    // Set by the main loop's thread, read without the lock by the sending thread.
-    std::atomic<bool> paused_{true};
+    // Whether the stream runs on the quiet buffering; written under the loop's lock, read
+    // without it by the sending thread.
+    std::atomic<bool> quiet_{false};
 };
 
 PulseOutput::~PulseOutput()
@@ -156,12 +165,11 @@ std::string PulseOutput::connectStream(double sampleRate)
     }
     pa_stream_set_state_callback(stream_, signalLoopFromStream, this);
     pa_stream_set_write_callback(stream_, writable, this);
-    const pa_buffer_attr buffering{config::serverDefault, config::targetFrames * config::frameBytes,
-                                   config::serverDefault, config::refillFrames * config::frameBytes,
-                                   config::serverDefault};
-    // Corked until the first message: an open synth that has played nothing sends nothing.
-    const auto flags =
-        static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
+    const pa_buffer_attr buffering = bufferAttributes(config::targetFrames, config::refillFrames);
+    // The stream plays from the start and never pauses: a sound server may take half a second
+    // to bring a corked stream back (seen with the null sink). Silence is cheap instead: the
+    // renderer writes zeros without running the synth, on a buffer that is refilled rarely.
+    const auto flags = PA_STREAM_ADJUST_LATENCY;
     if (pa_stream_connect_playback(stream_, nullptr, &buffering, flags, nullptr, nullptr) < 0) {
         return contextError();
     }
@@ -175,10 +183,11 @@ std::string PulseOutput::connectStream(double sampleRate)
     return {};
 }
 
-// Under the loop's lock: renders what the server asks for, unless paused.
+// Under the loop's lock: renders what the server asks for; once the synth is silent, the stream
+// goes over to the quiet buffering.
 void PulseOutput::fill(std::size_t bytes)
 {
-    if (paused_.load() || bytes == 0 || bytes == static_cast<std::size_t>(-1)) {
+    if (bytes == 0 || bytes == static_cast<std::size_t>(-1)) {
         return;
     }
     void* data = nullptr;
@@ -186,50 +195,34 @@ void PulseOutput::fill(std::size_t bytes)
         return;
     }
     bytes -= bytes % config::frameBytes;
-    const std::span<float> samples(static_cast<float*>(data), bytes / sizeof(float));
-    if (!renderer_.renderInterleaved(samples)) {
-        if (pauseUnlessMessagePending()) {
-            pa_stream_cancel_write(stream_);
-            return;
-        }
-        renderer_.renderInterleaved(samples);
-    }
+    const bool rendered = renderer_.renderInterleaved(
+        std::span<float>(static_cast<float*>(data), bytes / sizeof(float)));
     pa_stream_write(stream_, data, bytes, nullptr, 0, PA_SEEK_RELATIVE);
-}
-
-// The synth has been silent long enough: the stream is corked and its queued silence dropped,
-// so that the next note plays at once on resume. A message sent meanwhile keeps it playing:
-// either this sees the message, or the sender sees paused_ and resumes.
-bool PulseOutput::pauseUnlessMessagePending()
-{
-    paused_.store(true);
-    if (renderer_.messagePending()) {
-        paused_.store(false);
-        return false;
+    if (!rendered && !quiet_.load()) {
+        quiet_.store(true);
+        setBuffering(config::quietTargetFrames, config::quietRefillFrames);
     }
-    forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
-    forget(pa_stream_flush(stream_, nullptr, nullptr));
-    return true;
 }
 
+void PulseOutput::setBuffering(std::uint32_t targetFrames, std::uint32_t refillFrames)
+{
+    const pa_buffer_attr buffering = bufferAttributes(targetFrames, refillFrames);
+    forget(pa_stream_set_buffer_attr(stream_, &buffering, nullptr, nullptr));
+}
+
+// A message after silence: the stream goes back to the short buffering and drops the silence
+// queued, so that the message's sound follows at once.
 void PulseOutput::messageSent()
 {
-    if (!paused_.load()) {
+    if (!quiet_.load()) {
         return;
     }
     const LoopLock lock(loop_);
-    if (paused_.load()) {
-        resume();
+    if (quiet_.load()) {
+        quiet_.store(false);
+        setBuffering(config::targetFrames, config::refillFrames);
+        forget(pa_stream_flush(stream_, nullptr, nullptr));
     }
-}
-
-void PulseOutput::resume()
-{
-    paused_.store(false);
-    forget(pa_stream_cork(stream_, 0, nullptr, nullptr));
-    fill(pa_stream_writable_size(stream_));
-    // What was written may fall short of the start threshold (prebuf); it plays at once anyway.
-    forget(pa_stream_trigger(stream_, nullptr, nullptr));
 }
 
 }  // namespace

@@ -15,7 +15,6 @@ public:
 
     // Called after each message sent to the engine, from any thread.
     void messageSent() { gate_.messageSent(); }
-    bool messagePending() const { return gate_.messagePending(); }
 
     // FluidSynth's audio callback (fluid_audio_func_t), self being a SynthRenderer: fills every
     // buffer given, fx and out, with `frames` samples.
