@@ -278,7 +278,7 @@ TEST_F(SynthRendererTest, SilentSynthGivesZerosOverDirtyBuffersAndWakesOnTheNext
     const auto silent = processBlock();
     EXPECT_TRUE(std::ranges::all_of(silent[0], [](float x) { return x == 0.0f; }));
     EXPECT_TRUE(std::ranges::all_of(silent[1], [](float x) { return x == 0.0f; }));
-    std::vector<float> stereo(2 * blockFrames, dirt);
+    std::vector<float> stereo(std::size_t{2} * blockFrames, dirt);
     EXPECT_FALSE(renderer->renderInterleaved(stereo));
     EXPECT_TRUE(std::ranges::all_of(stereo, [](float x) { return x == 0.0f; }));
 
@@ -303,7 +303,7 @@ TEST_F(SynthRendererTest, KeepsRenderingTheReleaseAndReverbTailAfterAllNotesOff)
     // Two blocks on, the note's release still sounds although no message came since.
     EXPECT_GT(rms(processBlock()[0]), 0.0f);
     processPastTheTail();
-    std::vector<float> stereo(2 * blockFrames);
+    std::vector<float> stereo(std::size_t{2} * blockFrames);
     EXPECT_FALSE(renderer->renderInterleaved(stereo));
 }
 
