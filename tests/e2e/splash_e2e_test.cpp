@@ -100,11 +100,19 @@ TEST_F(SplashEndToEnd, SplashIsUntitledAndCentredOnTheScreen)
     EXPECT_NEAR(geometry.y, (screenHeight - splashHeight) / 2.0, centringTolerance);
 }
 
-// A fixed thin border from the window manager, and no entry in the task bar.
-TEST_F(SplashEndToEnd, SplashHasAThinBorderAndNoTaskBarEntry)
+// A fixed thin border from the window manager, no entry in the task bar, and the keyboard focus
+// without being clicked, so that the first key press reaches it (a tool window got none).
+TEST_F(SplashEndToEnd, SplashHasAThinBorderNoTaskBarEntryAndTheFocus)
 {
     const std::string splash = startProgram();
     ASSERT_FALSE(splash.empty());
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            const CommandResult active = run({"xdotool", "getactivewindow"}, commandDeadline);
+            return active.output.substr(0, active.output.find('\n')) == splash;
+        },
+        effectDeadline))
+        << "the splash does not have the focus";
     const CommandResult properties =
         run({"xprop", "-id", splash, "_NET_WM_STATE", "_NET_FRAME_EXTENTS"}, commandDeadline);
     ASSERT_EQ(properties.status, 0) << properties.output;

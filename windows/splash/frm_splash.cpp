@@ -59,8 +59,10 @@ QLabel* makeCaption(QWidget* parent, const char* name, const char* caption, QRec
 
 frmSplash::frmSplash()
 {
-    // Untitled, a fixed border, no title-bar buttons, and no entry in the task bar.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint);
+    // Untitled, a fixed border, no title-bar buttons, and no entry in the task bar. A dialog
+    // rather than a tool window, since window managers do not give a new tool window the
+    // keyboard focus, and the splash must take the first key press.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(toolkit::twipSize(7380, 5520));
     toolkit::useFixedBorderOffTaskbar(*this);
     loadPicture();
