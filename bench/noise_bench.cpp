@@ -21,6 +21,7 @@
 #include "guarded_main.h"
 #include "jack_output_device.h"
 #include "platform/toolkit/window_registry.h"
+#include "run_events.h"
 #include "support/statistics.h"
 #include "windows/noise/form1.h"
 
@@ -95,13 +96,6 @@ double cpuSeconds()
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-void runFor(int seconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // A voice's note-ons, by channel; the player's note-ons on channel 1 are told apart by the
 // program change 0 that follows them at once (within a millisecond, should a JACK cycle begin
 // between the two).
@@ -164,7 +158,7 @@ int main(int argc, char* argv[])
         const double cpuBefore = cpuSeconds();
         noise.Command6->click();
         main.Channel1->click();
-        runFor(seconds);
+        bench::runFor(seconds);
         noise.Command3->click();
         main.Channel1->click();
         const double cpu = cpuSeconds() - cpuBefore;

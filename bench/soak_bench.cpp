@@ -19,6 +19,7 @@
 #include "guarded_main.h"
 #include "jack_output_device.h"
 #include "platform/toolkit/window_registry.h"
+#include "run_events.h"
 #include "windows/noise/form1.h"
 
 namespace {
@@ -76,13 +77,6 @@ double residentMiB()
     return 0;
 }
 
-void runFor(int seconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -107,7 +101,7 @@ int main(int argc, char* argv[])
         std::vector<double> samples{residentMiB()};
         std::printf("0 s: resident %.1f MiB\n", samples.back());
         for (int elapsed = sampleSeconds; elapsed <= minutes * 60; elapsed += sampleSeconds) {
-            runFor(sampleSeconds);
+            bench::runFor(sampleSeconds);
             samples.push_back(residentMiB());
             std::printf("%d s: resident %.1f MiB, %ld events received\n", elapsed, samples.back(),
                         capture.events());

@@ -166,12 +166,12 @@ class MonitorWatch {
 public:
     MonitorWatch()
     {
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rateHz), 1};
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rateHz), 1};
         const auto bytes = static_cast<std::uint32_t>(monitorFragment * sizeof(float));
         const pa_buffer_attr buffering{static_cast<std::uint32_t>(-1), 0, 0, 0, bytes};
         int error = 0;
         simple_ = pa_simple_new(nullptr, "latency-bench", PA_STREAM_RECORD, "null.monitor",
-                                "monitor", &spec, nullptr, &buffering, &error);
+                                "monitor", &format, nullptr, &buffering, &error);
         if (simple_ == nullptr) {
             throw std::runtime_error(std::string("no PulseAudio monitor: ") + pa_strerror(error));
         }

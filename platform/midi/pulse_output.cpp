@@ -157,9 +157,9 @@ std::string PulseOutput::connectContext()
 
 std::string PulseOutput::connectStream(double sampleRate)
 {
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(sampleRate),
-                              config::channels};
-    stream_ = pa_stream_new(context_, config::streamName, &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(sampleRate),
+                                config::channels};
+    stream_ = pa_stream_new(context_, config::streamName, &format, nullptr);
     if (stream_ == nullptr) {
         return contextError();
     }
