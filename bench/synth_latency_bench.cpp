@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -34,6 +33,9 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int defaultRuns = 5;
 constexpr int notesPerRun = 20;
+constexpr int restedNotesPerRun = 4;
+// Longer than device 0's 2 s tail hold, after which it writes zeros without running the synth.
+constexpr auto rest = 3s;
 // A sample counts as sound above this (-80 dBFS); below it for `quiet`, the output is silent.
 constexpr float threshold = 1e-4f;
 constexpr auto quiet = 50ms;
@@ -41,9 +43,15 @@ constexpr auto noteDeadline = 1s;
 constexpr auto quietDeadline = 3s;
 constexpr auto settle = 1s;                // after the synth's start, before the first note
 constexpr unsigned monitorFragment = 128;  // frames per read of the monitor
+constexpr auto sinkCatchUp = 2500ms;
 constexpr double rateHz = 48000;
+// The notes are played on program 81 (square lead), whose sound starts at its first sample: the
+// General MIDI piano's sample opens with 6.5 ms of near silence, which would hide the output's
+// own latency.
+constexpr std::uint32_t squareLead = 0x50C0;     // program 81, channel 1
 constexpr std::uint32_t noteOn = 0x644590;       // A4 at velocity 100, channel 1
 constexpr std::uint32_t allSoundOff = 0x0078B0;  // voices end at once
+const char* const squareLeadCommand = "prog 0 80";
 const char* const noteOnCommand = "noteon 0 69 100";
 const char* const allSoundOffCommand = "cc 0 120 0";
 
@@ -176,6 +184,9 @@ public:
             throw std::runtime_error(std::string("no PulseAudio monitor: ") + pa_strerror(error));
         }
         reader_ = std::thread([this] { read(); });
+        // An idle null sink has rendered up to its longest latency, 2 s, ahead; what is played
+        // before it has caught up reaches the monitor only then.
+        std::this_thread::sleep_for(sinkCatchUp);
     }
     ~MonitorWatch()
     {
@@ -206,18 +217,25 @@ private:
     std::thread reader_;
 };
 
-// notesPerRun notes, each from silence; latencies in ms.
+// Latencies in ms, of notes played while the synth is awake (each after a short silence) and of
+// notes after a rest long enough for device 0 to have stopped running the synth.
+struct Latencies {
+    std::vector<double> awake;
+    std::vector<double> rested;
+};
+
+// `notes` notes, each after `rest` of silence.
 template <class Watch>
-std::vector<double> measureNotes(Watch& source, const std::function<void()>& play,
-                                 const std::function<void()>& silence)
+void measureNotes(Watch& source, const std::function<void()>& play,
+                  const std::function<void()>& silence, int notes, std::chrono::milliseconds rest,
+                  std::vector<double>& latencies)
 {
-    std::vector<double> latencies;
-    for (int note = 0; note < notesPerRun; ++note) {
+    for (int note = 0; note < notes; ++note) {
         if (!source.watch().waitForQuiet([&source] { return source.now(); })) {
             throw std::runtime_error("the output never fell silent");
         }
         // Notes land at different points of the period.
-        std::this_thread::sleep_for(std::chrono::microseconds(std::rand() % 5000));
+        std::this_thread::sleep_for(rest + std::chrono::microseconds(std::rand() % 5000));
         source.watch().arm();
         const std::int64_t sent = source.now();
         play();
@@ -228,27 +246,34 @@ std::vector<double> measureNotes(Watch& source, const std::function<void()>& pla
         latencies.push_back(static_cast<double>(onset - sent) / 1000.0);
         silence();
     }
-    return latencies;
 }
 
 template <class Watch>
-std::vector<double> device0Run(Watch& source, const std::string& output)
+void measureBoth(Watch& source, const std::function<void()>& play,
+                 const std::function<void()>& silence, Latencies& latencies)
+{
+    measureNotes(source, play, silence, notesPerRun, 0ms, latencies.awake);
+    measureNotes(source, play, silence, restedNotesPerRun, rest, latencies.rested);
+}
+
+template <class Watch>
+void device0Run(Watch& source, const std::string& output, Latencies& latencies)
 {
     const auto synth = bench::openBuiltinSynthOn(output);
     if constexpr (std::is_same_v<Watch, JackWatch>) {
         source.connectTo(std::string(midiout::jackClientName) + ":");
     }
+    synth->send(squareLead);
     std::this_thread::sleep_for(settle);
-    auto latencies = measureNotes(
-        source, [&] { synth->send(noteOn); }, [&] { synth->send(allSoundOff); });
+    measureBoth(
+        source, [&] { synth->send(noteOn); }, [&] { synth->send(allSoundOff); }, latencies);
     if constexpr (std::is_same_v<Watch, JackWatch>) {
         source.disconnect();
     }
-    return latencies;
 }
 
 template <class Watch>
-std::vector<double> programRun(Watch& source, const std::string& output)
+void programRun(Watch& source, const std::string& output, Latencies& latencies)
 {
     const bench::FluidsynthProgram program(output);
     if constexpr (std::is_same_v<Watch, JackWatch>) {
@@ -258,25 +283,26 @@ std::vector<double> programRun(Watch& source, const std::string& output)
     if (!program.running()) {
         throw std::runtime_error("the fluidsynth program did not start on " + output);
     }
-    auto latencies = measureNotes(
+    program.command(squareLeadCommand);
+    measureBoth(
         source, [&] { program.command(noteOnCommand); },
-        [&] { program.command(allSoundOffCommand); });
+        [&] { program.command(allSoundOffCommand); }, latencies);
     if constexpr (std::is_same_v<Watch, JackWatch>) {
         source.disconnect();
     }
-    return latencies;
-}
-
-void append(std::vector<double>& all, const std::vector<double>& more)
-{
-    all.insert(all.end(), more.begin(), more.end());
 }
 
 void report(const std::string& what, const std::vector<double>& ms)
 {
-    std::printf("%-38s median %.2f ms, 99th percentile %.2f ms, worst %.2f ms (%zu notes)\n",
+    std::printf("%-52s median %.2f ms, 99th percentile %.2f ms, worst %.2f ms (%zu notes)\n",
                 what.c_str(), bench::median(ms), bench::percentile(ms, 99),
                 bench::percentile(ms, 100), ms.size());
+}
+
+void report(const std::string& what, const Latencies& latencies)
+{
+    report(what + ":", latencies.awake);
+    report(what + ", after a rest:", latencies.rested);
 }
 
 }  // namespace
@@ -284,31 +310,35 @@ void report(const std::string& what, const std::vector<double>& ms)
 int main(int argc, char* argv[])
 {
     const int runs = argc > 1 ? std::atoi(argv[1]) : defaultRuns;
-    std::map<std::string, std::vector<double>> figures;
+    Latencies device0Jack;
+    Latencies programJack;
+    Latencies device0Pulse;
+    Latencies programPulse;
     unsigned period = 0;
     try {
         JackWatch jack;
         period = jack.period();
         for (int run = 0; run < runs; ++run) {
-            append(figures["device 0, JACK graph:"], device0Run(jack, "jack"));
-            append(figures["fluidsynth program, JACK graph:"], programRun(jack, "jack"));
+            device0Run(jack, "jack", device0Jack);
+            programRun(jack, "jack", programJack);
         }
         MonitorWatch monitor;
         for (int run = 0; run < runs; ++run) {
-            append(figures["device 0, PulseAudio monitor:"], device0Run(monitor, "pulseaudio"));
-            append(figures["fluidsynth program, PulseAudio monitor:"],
-                   programRun(monitor, "pulseaudio"));
+            device0Run(monitor, "pulseaudio", device0Pulse);
+            programRun(monitor, "pulseaudio", programPulse);
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "synth_latency_bench: %s\n", error.what());
         return 1;
     }
-    std::printf("%d runs of %d notes; JACK period %u frames at 48 kHz (%.2f ms)\n", runs,
-                notesPerRun, period, period / rateHz * 1000);
-    for (const char* what :
-         {"device 0, JACK graph:", "fluidsynth program, JACK graph:",
-          "device 0, PulseAudio monitor:", "fluidsynth program, PulseAudio monitor:"}) {
-        report(what, figures[what]);
-    }
+    std::printf(
+        "%d runs of %d notes and %d after a rest of %.1f s; JACK period %u frames at "
+        "48 kHz (%.2f ms)\n",
+        runs, notesPerRun, restedNotesPerRun, std::chrono::duration<double>(rest).count(), period,
+        period / rateHz * 1000);
+    report("device 0, JACK graph", device0Jack);
+    report("fluidsynth program, JACK graph", programJack);
+    report("device 0, PulseAudio monitor", device0Pulse);
+    report("fluidsynth program, PulseAudio monitor", programPulse);
     return 0;
 }
