@@ -17,12 +17,16 @@ constexpr const char* clientName = "vorlik";
 constexpr const char* streamName = "Built-in Synthesizer";
 constexpr std::uint8_t channels = 2;
 constexpr std::uint32_t frameBytes = channels * sizeof(float);
-// At 48 kHz: about 5.3 ms queued at the server, asked for 2.7 ms at a time.
-constexpr std::uint32_t targetFrames = 256;
-constexpr std::uint32_t refillFrames = 128;
-// While the synth is silent: 200 ms queued, asked for 100 ms at a time.
+// The stream adjusts its latency: the server splits the target into the sink's own buffer,
+// (target - 2 refills) / 2, and the stream's queue. At 48 kHz while sounding: 2.7 ms in all,
+// of it 0.7 ms in the sink, asked for 0.7 ms at a time.
+constexpr std::uint32_t targetFrames = 128;
+constexpr std::uint32_t refillFrames = 32;
+// While the synth is silent: 200 ms in all, 50 ms of it in the sink, asked for 50 ms at a time,
+// so that neither we nor the sound server wake often. A refill of half the target would leave
+// the sink no buffer and keep the server at its shortest latency, waking it 1000 times a second.
 constexpr std::uint32_t quietTargetFrames = 9600;
-constexpr std::uint32_t quietRefillFrames = 4800;
+constexpr std::uint32_t quietRefillFrames = 2400;
 constexpr std::uint32_t serverDefault = static_cast<std::uint32_t>(-1);
 }  // namespace config
 

@@ -19,6 +19,9 @@ constexpr std::uint32_t noteOnA4 = 0x644590;
 constexpr std::uint32_t allNotesOff = 0x7BB0;
 constexpr float soundingRms = 1e-3f;
 constexpr float silentRms = 1e-4f;
+// Awake, device 0 keeps the sink under 1 ms; at rest it lets it buffer tens of ms (the monitor's
+// recording asks for 10 ms of it).
+constexpr long restingSinkMicroseconds = 5000;
 // Recorded at the sink's rate, one channel (the left), as raw 32-bit floats.
 constexpr const char* recordCommand =
     "timeout 60 parec --device=null.monitor --format=float32le --rate=48000 --channels=1 "
@@ -27,6 +30,24 @@ constexpr const char* recordCommand =
 struct PipeCloser {
     void operator()(FILE* pipe) const { pclose(pipe); }
 };
+
+// The latency the null sink is configured to, from pactl; -1 when not found.
+long sinkConfiguredLatencyMicroseconds()
+{
+    const std::unique_ptr<FILE, PipeCloser> pipe(popen("timeout 10 pactl list sinks", "r"));
+    if (!pipe) {
+        return -1;
+    }
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe.get()) != nullptr) {
+        long now = 0;
+        long configured = 0;
+        if (std::sscanf(line, " Latency: %ld usec, configured %ld usec", &now, &configured) == 2) {
+            return configured;
+        }
+    }
+    return -1;
+}
 
 // The null sink's monitor, read as it plays: every read waits for the recording to catch up.
 class MonitorRecording {
@@ -63,7 +84,7 @@ protected:
     }
 };
 
-TEST_F(BuiltinSynthPulseTest, NoteOnA4PlaysAt440HzAndAllNotesOffSilencesIt)
+TEST_F(BuiltinSynthPulseTest, NoteOnA4PlaysAt440HzAllNotesOffSilencesItAndItPlaysAgainAfterARest)
 {
     MonitorRecording monitor;
     ASSERT_TRUE(monitor.started());
@@ -91,6 +112,15 @@ TEST_F(BuiltinSynthPulseTest, NoteOnA4PlaysAt440HzAndAllNotesOffSilencesIt)
     const std::vector<float> after = monitor.next(0.3);
     ASSERT_EQ(after.size(), 14400u);
     EXPECT_LT(testsupport::rms(after), silentRms);
+
+    monitor.next(2.5);  // past the synth's tail hold: it rests
+    EXPECT_GE(sinkConfiguredLatencyMicroseconds(), restingSinkMicroseconds)
+        << "the silent synth keeps the sound server at its shortest latency";
+    synth->send(noteOnA4);
+    monitor.next(0.3);
+    const std::vector<float> again = monitor.next(0.5);
+    EXPECT_GT(testsupport::rms(again), soundingRms);
+    EXPECT_NEAR(testsupport::fundamentalHz(again, rateHz), 440.0, 4.4);
 }
 
 }  // namespace
