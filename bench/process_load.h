@@ -2,6 +2,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <dirent.h>
 
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace bench {
 
@@ -62,17 +64,49 @@ struct IdleCost {
     double wakeupsPerSecond;
 };
 
-// The process's cost over the next `window`, the calling thread sleeping meanwhile. For the
-// calling process itself, the caller's one wakeup at the end is left out.
-inline IdleCost idleCost(pid_t pid, std::chrono::duration<double> window, bool self)
+// Each process's cost over the same next `window`, the calling thread sleeping meanwhile. For
+// the calling process itself, the caller's one wakeup at the end is left out.
+inline std::vector<IdleCost> idleCosts(const std::vector<pid_t>& pids,
+                                       std::chrono::duration<double> window)
 {
-    const ProcessLoad before = processLoad(pid);
+    std::vector<ProcessLoad> before;
+    for (const pid_t pid : pids) {
+        before.push_back(processLoad(pid));
+    }
     std::this_thread::sleep_for(window);
-    const ProcessLoad after = processLoad(pid);
+    std::vector<IdleCost> costs;
     const double seconds = window.count();
-    const long ownWakeups = self ? 1 : 0;
-    return {100 * (after.cpuSeconds - before.cpuSeconds) / seconds,
-            static_cast<double>(after.wakeups - before.wakeups - ownWakeups) / seconds};
+    for (std::size_t i = 0; i < pids.size(); ++i) {
+        const ProcessLoad after = processLoad(pids[i]);
+        const long ownWakeups = pids[i] == getpid() ? 1 : 0;
+        costs.push_back(
+            {100 * (after.cpuSeconds - before[i].cpuSeconds) / seconds,
+             static_cast<double>(after.wakeups - before[i].wakeups - ownWakeups) / seconds});
+    }
+    return costs;
+}
+
+// The first process whose command name is `name`, or 0.
+inline pid_t processNamed(const std::string& name)
+{
+    DIR* dir = opendir("/proc");
+    if (dir == nullptr) {
+        return 0;
+    }
+    pid_t found = 0;
+    for (const dirent* entry = readdir(dir); entry != nullptr && found == 0; entry = readdir(dir)) {
+        const std::string id = entry->d_name;
+        if (id.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        std::ifstream comm("/proc/" + id + "/comm");
+        std::string command;
+        if (std::getline(comm, command) && command == name) {
+            found = static_cast<pid_t>(std::stol(id));
+        }
+    }
+    closedir(dir);
+    return found;
 }
 
 }  // namespace bench
