@@ -10,6 +10,9 @@
 
 int main(int argc, char* argv[])
 {
+    // The connection to a JACK server, for the device list, is made in the background from the
+    // start, so that it is ready by the time the splash hands over to the main window.
+    midi::prepareOutputDevices();
     QApplication app(argc, argv);
     QApplication::setApplicationName("vorlik");
     QApplication::setApplicationVersion(version::program);
