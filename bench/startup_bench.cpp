@@ -1,5 +1,6 @@
 // How fast the program shows its splash and, after a key press, its main window, and its peak
-// memory by then, over repeated starts of the built program:
+// memory by then, over repeated starts of the built program; beside it, how fast the smallest
+// Qt 6 program (one button) maps its window, started in turn with it:
 //   scripts/with-test-servers.sh build/bench/startup_bench [runs] [ms before the key]
 // The key is pressed as soon as the splash is mapped, or after the pause given, as a person who
 // reads the splash first would.
@@ -34,6 +35,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int defaultRuns = 10;
 constexpr double kiBPerMiB = 1024;
 constexpr const char* programPath = VORLIK_PROGRAM_PATH;
+constexpr const char* oneButtonPath = ONE_BUTTON_PATH;
 constexpr const char* mainWindowName = "Quorvel";
 constexpr std::chrono::seconds windowDeadline{30};  // for either window to be mapped
 constexpr int pollMilliseconds = 100;               // between checks that the program still runs
@@ -63,17 +65,17 @@ double millisecondsSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// The program, with its output discarded, so that its messages do not mix with the figures.
-std::optional<pid_t> spawnProgram()
+// A program, with its output discarded, so that its messages do not mix with the figures.
+std::optional<pid_t> spawnProgram(const char* path)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    char* argv[] = {const_cast<char*>(programPath), nullptr};
+    char* argv[] = {const_cast<char*>(path), nullptr};
     pid_t pid = 0;
-    const int error = posix_spawn(&pid, programPath, &actions, nullptr, argv, environ);
+    const int error = posix_spawn(&pid, path, &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     return error == 0 ? std::optional(pid) : std::nullopt;
 }
@@ -213,7 +215,7 @@ std::optional<Run> measureOnce(Display* display, std::chrono::milliseconds readi
 {
     Run run;
     const auto spawned = Clock::now();
-    const std::optional<pid_t> pid = spawnProgram();
+    const std::optional<pid_t> pid = spawnProgram(programPath);
     if (!pid) {
         std::fprintf(stderr, "startup_bench: cannot start %s\n", programPath);
         return std::nullopt;
@@ -241,6 +243,25 @@ std::optional<Run> measureOnce(Display* display, std::chrono::milliseconds readi
     return run;
 }
 
+// One start of the one-button program: spawn to its window mapped, ms; empty when it did not map.
+std::optional<double> measureOneButton(Display* display)
+{
+    const auto spawned = Clock::now();
+    const std::optional<pid_t> pid = spawnProgram(oneButtonPath);
+    if (!pid) {
+        std::fprintf(stderr, "startup_bench: cannot start %s\n", oneButtonPath);
+        return std::nullopt;
+    }
+    const Window window = waitForMap(display, *pid, [](const std::string&) { return true; });
+    const double ms = millisecondsSince(spawned);
+    stop(*pid);
+    if (window == None) {
+        std::fprintf(stderr, "startup_bench: the one-button program mapped no window\n");
+        return std::nullopt;
+    }
+    return ms;
+}
+
 void report(const char* what, const std::vector<double>& values, const char* unit)
 {
     std::printf("%s: median %.1f %s, worst %.1f %s\n", what, bench::median(values), unit,
@@ -264,14 +285,17 @@ int main(int argc, char* argv[])
     XSync(display.get(), True);
 
     std::vector<double> splash;
+    std::vector<double> oneButton;
     std::vector<double> mainWindow;
     std::vector<double> memory;
     std::vector<double> ownMemory;
     for (int i = 0; i < runs; ++i) {
         const std::optional<Run> run = measureOnce(display.get(), reading);
-        if (!run) {
+        const std::optional<double> anchor = measureOneButton(display.get());
+        if (!run || !anchor) {
             return 1;
         }
+        oneButton.push_back(*anchor);
         splash.push_back(run->splashMs);
         mainWindow.push_back(run->mainMs);
         memory.push_back(run->peakKiB / kiBPerMiB);
@@ -279,6 +303,9 @@ int main(int argc, char* argv[])
     }
     std::printf("%d runs of %s\n", runs, programPath);
     report("spawn to splash mapped", splash, "ms");
+    report("spawn to the one-button program's window mapped", oneButton, "ms");
+    std::printf("splash against one button: %.2f x (medians)\n",
+                bench::median(splash) / bench::median(oneButton));
     report("key press to main window mapped", mainWindow, "ms");
     report("peak memory (VmHWM) at the main window", memory, "MiB");
     // The peak counts the JACK server's shared memory, which a JACK client maps whole.
