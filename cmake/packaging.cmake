@@ -34,5 +34,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# FluidSynth is loaded only when the built-in synthesizer opens, so no linked library names it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libfluidsynth3)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "timgm6mb-soundfont | fluid-soundfont-gm")
 include(CPack)

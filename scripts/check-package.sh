@@ -20,6 +20,8 @@ cleanup() {
 trap cleanup EXIT
 
 dpkg -x "$package" "$root"
+dpkg-deb -f "$package" Depends | grep -q libfluidsynth3 ||
+    { echo "check-package: the package does not depend on FluidSynth" >&2; exit 1; }
 desktop-file-validate "$root/usr/share/applications/vorlik.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/io.github.vorlik.metainfo.xml" >/dev/null
 for size in 48 128 256; do

@@ -22,7 +22,7 @@ void collectOption(void* names, const char*, const char* option)
 bool listedDriver(fluid_settings_t* settings, std::string_view driver)
 {
     std::vector<std::string> names;
-    fluid_settings_foreach_option(settings, "audio.driver", &names, collectOption);
+    fluid::fluid_settings_foreach_option(settings, "audio.driver", &names, collectOption);
     return std::find(names.begin(), names.end(), driver) != names.end();
 }
 

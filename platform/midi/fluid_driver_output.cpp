@@ -14,7 +14,7 @@ class FluidDriverOutput final : public AudioOutput {
 public:
     explicit FluidDriverOutput(fluid_audio_driver_t* driver) : driver_(driver) {}
     // Returns once the driver's thread has stopped calling the renderer.
-    ~FluidDriverOutput() override { delete_fluid_audio_driver(driver_); }
+    ~FluidDriverOutput() override { fluid::delete_fluid_audio_driver(driver_); }
     FluidDriverOutput(const FluidDriverOutput&) = delete;
     FluidDriverOutput& operator=(const FluidDriverOutput&) = delete;
 
@@ -28,15 +28,16 @@ AudioStartResult startFluidDriver(std::string_view driver, SynthEngine& engine,
                                   SynthRenderer& renderer)
 {
     fluid_settings_t* settings = engine.settings();
-    fluid_settings_setstr(settings, "audio.driver", std::string(driver).c_str());
+    fluid::fluid_settings_setstr(settings, "audio.driver", std::string(driver).c_str());
     if (driver == "jack") {
-        fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
-        fluid_settings_setstr(settings, "audio.jack.id", std::string(jackClientName).c_str());
+        fluid::fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
+        fluid::fluid_settings_setstr(settings, "audio.jack.id",
+                                     std::string(jackClientName).c_str());
     }
     SynthEngine::takeLoggedError();
     const QuietLibraries quiet;
     fluid_audio_driver_t* started =
-        new_fluid_audio_driver2(settings, SynthRenderer::process, &renderer);
+        fluid::new_fluid_audio_driver2(settings, SynthRenderer::process, &renderer);
     if (started == nullptr) {
         const std::string error = SynthEngine::takeLoggedError();
         return error.empty() ? std::string("did not start") : error;

@@ -54,7 +54,7 @@ void routeFluidLogging()
     static std::once_flag once;
     std::call_once(once, [] {
         for (int level = 0; level < LAST_LOG_LEVEL; ++level) {
-            fluid_set_log_function(level, keepLastError, nullptr);
+            fluid::fluid_set_log_function(level, keepLastError, nullptr);
         }
     });
 }
@@ -89,11 +89,11 @@ std::string withDetail(std::string reason, const std::string& detail)
 
 void applyLatencySettings(fluid_settings_t* settings)
 {
-    fluid_settings_setnum(settings, "synth.sample-rate", config::sampleRateHz);
-    fluid_settings_setint(settings, "audio.period-size", config::periodFrames);
-    fluid_settings_setint(settings, "audio.periods", config::periods);
+    fluid::fluid_settings_setnum(settings, "synth.sample-rate", config::sampleRateHz);
+    fluid::fluid_settings_setint(settings, "audio.period-size", config::periodFrames);
+    fluid::fluid_settings_setint(settings, "audio.periods", config::periods);
     // Notes arrive from the window's thread while the audio output renders on its own.
-    fluid_settings_setint(settings, "synth.threadsafe-api", 1);
+    fluid::fluid_settings_setint(settings, "synth.threadsafe-api", 1);
 }
 
 }  // namespace
@@ -114,6 +114,9 @@ std::string SynthEngine::takeLoggedError()
 
 SynthEngine::CreateResult SynthEngine::create(const std::string& soundFontPath)
 {
+    if (std::string whyNot = fluid::load(); !whyNot.empty()) {
+        return whyNot;
+    }
     routeFluidLogging();
     takeLoggedError();
     std::error_code error;
@@ -121,20 +124,20 @@ SynthEngine::CreateResult SynthEngine::create(const std::string& soundFontPath)
         return "SoundFont not found: " + soundFontPath;
     }
     // Checked first for a clearer reason than FluidSynth's, and because DLS files are not for us.
-    if (!fluid_is_soundfont(soundFontPath.c_str())) {
+    if (!fluid::fluid_is_soundfont(soundFontPath.c_str())) {
         return "Not a SoundFont file: " + soundFontPath;
     }
-    SettingsPtr settings{new_fluid_settings()};
+    SettingsPtr settings{fluid::new_fluid_settings()};
     if (!settings) {
         return withDetail("The synthesizer's settings could not be created", takeLoggedError());
     }
     applyLatencySettings(settings.get());
-    SynthPtr synth{new_fluid_synth(settings.get())};
+    SynthPtr synth{fluid::new_fluid_synth(settings.get())};
     if (!synth) {
         return withDetail("The synthesizer could not be created", takeLoggedError());
     }
     const QuietInstpatch quiet;
-    if (fluid_synth_sfload(synth.get(), soundFontPath.c_str(), 1) == FLUID_FAILED) {
+    if (fluid::fluid_synth_sfload(synth.get(), soundFontPath.c_str(), 1) == FLUID_FAILED) {
         return withDetail("The SoundFont " + soundFontPath + " could not be loaded",
                           takeLoggedError());
     }
@@ -143,6 +146,9 @@ SynthEngine::CreateResult SynthEngine::create(const std::string& soundFontPath)
 
 SynthEngine::CreateResult SynthEngine::create()
 {
+    if (std::string whyNot = fluid::load(); !whyNot.empty()) {
+        return whyNot;
+    }
     std::string lookedIn;
     std::string loadFailure;
     for (const std::string_view path : config::generalMidiSoundFonts) {
@@ -174,39 +180,39 @@ void SynthEngine::send(std::span<const std::uint8_t> bytes)
     switch (bytes[0] & 0xF0) {
         case 0x80:
             if (complete(3)) {
-                fluid_synth_noteoff(synth, channel, first);
+                fluid::fluid_synth_noteoff(synth, channel, first);
             }
             break;
         case 0x90:
             // FluidSynth itself takes velocity 0 as a note off.
             if (complete(3)) {
-                fluid_synth_noteon(synth, channel, first, second);
+                fluid::fluid_synth_noteon(synth, channel, first, second);
             }
             break;
         case 0xA0:
             if (complete(3)) {
-                fluid_synth_key_pressure(synth, channel, first, second);
+                fluid::fluid_synth_key_pressure(synth, channel, first, second);
             }
             break;
         case 0xB0:
             if (complete(3)) {
-                fluid_synth_cc(synth, channel, first, second);
+                fluid::fluid_synth_cc(synth, channel, first, second);
             }
             break;
         case 0xC0:
             if (complete(2)) {
-                fluid_synth_program_change(synth, channel, first);
+                fluid::fluid_synth_program_change(synth, channel, first);
             }
             break;
         case 0xD0:
             if (complete(2)) {
-                fluid_synth_channel_pressure(synth, channel, first);
+                fluid::fluid_synth_channel_pressure(synth, channel, first);
             }
             break;
         case 0xE0:
             // 14 bits, least significant 7 first; 0x2000 is the centre.
             if (complete(3)) {
-                fluid_synth_pitch_bend(synth, channel, (second << 7) + first);
+                fluid::fluid_synth_pitch_bend(synth, channel, (second << 7) + first);
             }
             break;
         default:
@@ -221,14 +227,14 @@ void SynthEngine::render(std::span<float> left, std::span<float> right)
     if (frames == 0) {
         return;
     }
-    fluid_synth_write_float(synth_.get(), static_cast<int>(frames), left.data(), 0, 1, right.data(),
-                            0, 1);
+    fluid::fluid_synth_write_float(synth_.get(), static_cast<int>(frames), left.data(), 0, 1,
+                                   right.data(), 0, 1);
 }
 
 double SynthEngine::sampleRate() const
 {
     double rate = 0.0;
-    fluid_settings_getnum(settings_.get(), "synth.sample-rate", &rate);
+    fluid::fluid_settings_getnum(settings_.get(), "synth.sample-rate", &rate);
     return rate;
 }
 

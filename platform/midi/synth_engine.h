@@ -1,7 +1,7 @@
 // The built-in synthesizer's engine: FluidSynth settings, synth and a loaded GM SoundFont.
 #pragma once
 
-#include <fluidsynth.h>
+#include "platform/midi/fluid_library.h"
 
 #include <cstdint>
 #include <memory>
@@ -41,10 +41,13 @@ public:
 
 private:
     struct SettingsDeleter {
-        void operator()(fluid_settings_t* settings) const { delete_fluid_settings(settings); }
+        void operator()(fluid_settings_t* settings) const
+        {
+            fluid::delete_fluid_settings(settings);
+        }
     };
     struct SynthDeleter {
-        void operator()(fluid_synth_t* synth) const { delete_fluid_synth(synth); }
+        void operator()(fluid_synth_t* synth) const { fluid::delete_fluid_synth(synth); }
     };
     using SettingsPtr = std::unique_ptr<fluid_settings_t, SettingsDeleter>;
     using SynthPtr = std::unique_ptr<fluid_synth_t, SynthDeleter>;

@@ -30,7 +30,7 @@ SynthRenderer::SynthRenderer(SynthEngine& engine)
 
 bool SynthRenderer::shouldRender(int frames)
 {
-    return gate_.shouldRender(frames, fluid_synth_get_active_voice_count(engine_.synth()));
+    return gate_.shouldRender(frames, fluid::fluid_synth_get_active_voice_count(engine_.synth()));
 }
 
 int SynthRenderer::process(void* self, int frames, int fxCount, float* fx[], int outCount,
@@ -43,7 +43,7 @@ int SynthRenderer::process(void* self, int frames, int fxCount, float* fx[], int
     if (!renderer.shouldRender(frames)) {
         return FLUID_OK;
     }
-    return fluid_synth_process(renderer.engine_.synth(), frames, fxCount, fx, outCount, out);
+    return fluid::fluid_synth_process(renderer.engine_.synth(), frames, fxCount, fx, outCount, out);
 }
 
 bool SynthRenderer::renderInterleaved(std::span<float> stereo)
@@ -53,8 +53,8 @@ bool SynthRenderer::renderInterleaved(std::span<float> stereo)
         std::fill(stereo.begin(), stereo.end(), 0.0f);
         return false;
     }
-    fluid_synth_write_float(engine_.synth(), frames, stereo.data(), 0, config::stereo,
-                            stereo.data(), 1, config::stereo);
+    fluid::fluid_synth_write_float(engine_.synth(), frames, stereo.data(), 0, config::stereo,
+                                   stereo.data(), 1, config::stereo);
     return true;
 }
 
