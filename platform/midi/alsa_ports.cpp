@@ -1,7 +1,10 @@
 // The MIDI output ports of the ALSA sequencer, found and opened through RtMidi.
 #include "platform/midi/alsa_ports.h"
 
+#include <alsa/asoundlib.h>
 #include <rtmidi/RtMidi.h>
+
+#include <future>
 
 #include "platform/midi/quiet_libraries.h"
 #include "platform/midi/short_message.h"
@@ -21,10 +24,22 @@ void keepRtMidiError(RtMidiError::Type, const std::string& text, void* kept)
     }
 }
 
+// The background opening prepareAlsaSequencer() started; waited for before ALSA is used here
+// again, since the library's first opening must not run on two threads at once.
+std::future<void> preparing;
+
+void finishPreparing()
+{
+    if (preparing.valid()) {
+        preparing.get();
+    }
+}
+
 // A sequencer client that prints nothing; nothing, with RtMidi's reason when asked for, when
 // there is no sequencer.
 std::unique_ptr<RtMidiOut> connect(std::string* whyNot = nullptr)
 {
+    finishPreparing();
     QuietLibraries quiet;
     try {
         auto out = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, clientName);
@@ -119,6 +134,21 @@ DeviceList alsaSequencerPorts()
         ports.push_back(std::make_unique<AlsaPort>(port, out->getPortName(port)));
     }
     return ports;
+}
+
+void prepareAlsaSequencer()
+{
+    if (preparing.valid()) {
+        return;
+    }
+    // Silences ALSA's messages for the process before the thread starts.
+    const QuietLibraries quiet;
+    preparing = std::async(std::launch::async, [] {
+        snd_seq_t* sequencer = nullptr;
+        if (snd_seq_open(&sequencer, "default", SND_SEQ_OPEN_OUTPUT, 0) == 0) {
+            snd_seq_close(sequencer);
+        }
+    });
 }
 
 }  // namespace midiout

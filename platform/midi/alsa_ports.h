@@ -9,4 +9,8 @@ namespace midiout {
 // nothing.
 DeviceList alsaSequencerPorts();
 
+// Starts, in the background, what makes the first connection to the sequencer slow (reading
+// ALSA's configuration and loading its plugins), so that the first listing is quick.
+void prepareAlsaSequencer();
+
 }  // namespace midiout

@@ -7,6 +7,7 @@
 #include <map>
 #include <utility>
 
+#include "platform/midi/alsa_ports.h"
 #include "platform/midi/bounded_call.h"
 #include "platform/midi/device_enumerator.h"
 #include "platform/midi/jack_session.h"
@@ -155,6 +156,7 @@ void prepareDevices()
     if (const auto* function = enumerate.target<DeviceList (*)()>();
         function != nullptr && *function == &systemDevices) {
         JackSession::prepare();
+        prepareAlsaSequencer();
     }
 }
 
