@@ -35,7 +35,9 @@
 
 namespace fluid {
 
-// Set once by load(); null before.
+// Set once by load(); null before. The argument is the name declared, which cannot take
+// parentheses.
+// NOLINTNEXTLINE(bugprone-macro-parentheses)
 #define VORLIK_FLUID_POINTER(name) inline decltype(&::name) name = nullptr;
 VORLIK_FLUID_FUNCTIONS(VORLIK_FLUID_POINTER)
 #undef VORLIK_FLUID_POINTER
