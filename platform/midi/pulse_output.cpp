@@ -25,7 +25,7 @@ constexpr std::uint32_t refillFrames = 16;
 // FluidSynth renders in blocks of this many frames and keeps what a write leaves of the last
 // one; a message takes effect at the next block. Writing whole blocks keeps nothing rendered
 // in waiting, so a note goes out in the very next write.
-constexpr std::size_t synthBlockBytes = 64 * frameBytes;
+constexpr std::size_t synthBlockBytes = std::size_t{64} * frameBytes;
 // While the synth is silent: 200 ms in all, 50 ms of it in the sink, asked for 50 ms at a time,
 // so that neither we nor the sound server wake often. A refill of half the target would leave
 // the sink no buffer and keep the server at its shortest latency, waking it 1000 times a second.
