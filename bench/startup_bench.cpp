@@ -210,32 +210,51 @@ void stop(pid_t pid)
     }
 }
 
+// A program started and how long after its spawn its first window was mapped; window is None
+// when none was in time.
+struct Started {
+    pid_t pid;
+    Window window;
+    double ms;
+};
+
+// Empty, having said so, when the program could not be started.
+std::optional<Started> startToFirstWindow(Display* display, const char* path)
+{
+    const auto spawned = Clock::now();
+    const std::optional<pid_t> pid = spawnProgram(path);
+    if (!pid) {
+        std::fprintf(stderr, "startup_bench: cannot start %s\n", path);
+        return std::nullopt;
+    }
+    const Window window = waitForMap(display, *pid, [](const std::string&) { return true; });
+    return Started{*pid, window, millisecondsSince(spawned)};
+}
+
 // One start of the program; empty when a window did not appear.
 std::optional<Run> measureOnce(Display* display, std::chrono::milliseconds reading)
 {
-    Run run;
-    const auto spawned = Clock::now();
-    const std::optional<pid_t> pid = spawnProgram(programPath);
-    if (!pid) {
-        std::fprintf(stderr, "startup_bench: cannot start %s\n", programPath);
+    const std::optional<Started> started = startToFirstWindow(display, programPath);
+    if (!started) {
         return std::nullopt;
     }
-    const Window splash = waitForMap(display, *pid, [](const std::string&) { return true; });
-    run.splashMs = millisecondsSince(spawned);
-    if (splash == None) {
+    const pid_t pid = started->pid;
+    if (started->window == None) {
         std::fprintf(stderr, "startup_bench: no splash window\n");
-        stop(*pid);
+        stop(pid);
         return std::nullopt;
     }
+    Run run;
+    run.splashMs = started->ms;
     std::this_thread::sleep_for(reading);
     const auto pressed = Clock::now();
-    typeSpace(display, splash);
+    typeSpace(display, started->window);
     const Window mainWindow =
-        waitForMap(display, *pid, [](const std::string& name) { return name == mainWindowName; });
+        waitForMap(display, pid, [](const std::string& name) { return name == mainWindowName; });
     run.mainMs = millisecondsSince(pressed);
-    run.peakKiB = statusKiB(*pid, "VmHWM");
-    run.ownKiB = statusKiB(*pid, "RssAnon") + statusKiB(*pid, "RssFile");
-    stop(*pid);
+    run.peakKiB = statusKiB(pid, "VmHWM");
+    run.ownKiB = statusKiB(pid, "RssAnon") + statusKiB(pid, "RssFile");
+    stop(pid);
     if (mainWindow == None) {
         std::fprintf(stderr, "startup_bench: no window named %s\n", mainWindowName);
         return std::nullopt;
@@ -246,20 +265,16 @@ std::optional<Run> measureOnce(Display* display, std::chrono::milliseconds readi
 // One start of the one-button program: spawn to its window mapped, ms; empty when it did not map.
 std::optional<double> measureOneButton(Display* display)
 {
-    const auto spawned = Clock::now();
-    const std::optional<pid_t> pid = spawnProgram(oneButtonPath);
-    if (!pid) {
-        std::fprintf(stderr, "startup_bench: cannot start %s\n", oneButtonPath);
+    const std::optional<Started> started = startToFirstWindow(display, oneButtonPath);
+    if (!started) {
         return std::nullopt;
     }
-    const Window window = waitForMap(display, *pid, [](const std::string&) { return true; });
-    const double ms = millisecondsSince(spawned);
-    stop(*pid);
-    if (window == None) {
+    stop(started->pid);
+    if (started->window == None) {
         std::fprintf(stderr, "startup_bench: the one-button program mapped no window\n");
         return std::nullopt;
     }
-    return ms;
+    return started->ms;
 }
 
 void report(const char* what, const std::vector<double>& values, const char* unit)
