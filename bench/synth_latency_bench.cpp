@@ -1,7 +1,8 @@
 // From a note-on sent to its first sample at the synth's output, for device 0 and, driven the
 // same way through its shell, the fluidsynth program with its defaults: in the JACK graph (a
 // capture client's audio input connected to the synth's left output, time taken in its process
-// callback) and at the PulseAudio null sink's monitor (time a 128-frame fragment is read).
+// callback) and at the PulseAudio null sink's monitor (each sample dated from the time its
+// 128-frame read returns).
 // For the JACK figure at 128 frames:
 //   VORLIK_JACK_PERIOD=128 scripts/with-test-servers.sh build/bench/synth_latency_bench [runs]
 #include <jack/jack.h>
@@ -61,18 +62,25 @@ class OnsetWatch {
 public:
     void arm() { armed_.store(true); }
 
-    // microseconds: the block's time, on the clock the sender uses.
-    void block(const float* samples, std::size_t count, std::int64_t microseconds)
+    // microseconds: the time of the block's first sample, on the clock the sender uses;
+    // sampleMicroseconds: how much later each following sample is (0 when the block arrives
+    // whole, as a JACK buffer does).
+    void block(const float* samples, std::size_t count, std::int64_t microseconds,
+               double sampleMicroseconds = 0)
     {
-        bool loud = false;
-        for (std::size_t i = 0; i < count && !loud; ++i) {
-            loud = std::fabs(samples[i]) > threshold;
+        std::size_t first = 0;
+        while (first < count && std::fabs(samples[first]) <= threshold) {
+            ++first;
         }
-        if (loud) {
-            lastLoud_.store(microseconds);
-            if (armed_.exchange(false)) {
-                onset_.store(microseconds);
-            }
+        if (first == count) {
+            return;
+        }
+        const auto at = [&](std::size_t sample) {
+            return microseconds + std::llround(static_cast<double>(sample) * sampleMicroseconds);
+        };
+        lastLoud_.store(at(count - 1));
+        if (armed_.exchange(false)) {
+            onset_.store(at(first));
         }
     }
 
@@ -168,8 +176,9 @@ std::int64_t steadyMicroseconds()
         .count();
 }
 
-// The null sink's monitor, left channel, read 128 frames at a time on a thread of its own; the
-// block time is when the read returns.
+// The null sink's monitor, left channel, read 128 frames at a time on a thread of its own. A read
+// returns as its last sample arrives; each sample before it is dated one sample period earlier,
+// so that a note's time does not depend on where in the 2.7 ms of a read it falls.
 class MonitorWatch {
 public:
     MonitorWatch()
@@ -207,7 +216,11 @@ private:
         int error = 0;
         while (!stop_.load() &&
                pa_simple_read(simple_, samples.data(), sizeof samples, &error) == 0) {
-            watch_.block(samples.data(), samples.size(), steadyMicroseconds());
+            const double sampleMicroseconds = 1e6 / rateHz;
+            const auto firstSample =
+                steadyMicroseconds() -
+                std::llround(static_cast<double>(samples.size() - 1) * sampleMicroseconds);
+            watch_.block(samples.data(), samples.size(), firstSample, sampleMicroseconds);
         }
     }
 
@@ -248,12 +261,20 @@ void measureNotes(Watch& source, const std::function<void()>& play,
     }
 }
 
+// player: who plays on which output, for the message when a note goes unheard.
 template <class Watch>
-void measureBoth(Watch& source, const std::function<void()>& play,
+void measureBoth(const std::string& player, Watch& source, const std::function<void()>& play,
                  const std::function<void()>& silence, Latencies& latencies)
 {
-    measureNotes(source, play, silence, notesPerRun, 0ms, latencies.awake);
-    measureNotes(source, play, silence, restedNotesPerRun, rest, latencies.rested);
+    try {
+        measureNotes(source, play, silence, notesPerRun, 0ms, latencies.awake);
+        measureNotes(source, play, silence, restedNotesPerRun, rest, latencies.rested);
+    } catch (const std::runtime_error& error) {
+        throw std::runtime_error(
+            player + ", note " +
+            std::to_string(latencies.awake.size() + latencies.rested.size() + 1) + ": " +
+            error.what());
+    }
 }
 
 template <class Watch>
@@ -266,7 +287,8 @@ void device0Run(Watch& source, const std::string& output, Latencies& latencies)
     synth->send(squareLead);
     std::this_thread::sleep_for(settle);
     measureBoth(
-        source, [&] { synth->send(noteOn); }, [&] { synth->send(allSoundOff); }, latencies);
+        "device 0 on " + output, source, [&] { synth->send(noteOn); },
+        [&] { synth->send(allSoundOff); }, latencies);
     if constexpr (std::is_same_v<Watch, JackWatch>) {
         source.disconnect();
     }
@@ -285,7 +307,7 @@ void programRun(Watch& source, const std::string& output, Latencies& latencies)
     }
     program.command(squareLeadCommand);
     measureBoth(
-        source, [&] { program.command(noteOnCommand); },
+        "fluidsynth program on " + output, source, [&] { program.command(noteOnCommand); },
         [&] { program.command(allSoundOffCommand); }, latencies);
     if constexpr (std::is_same_v<Watch, JackWatch>) {
         source.disconnect();
