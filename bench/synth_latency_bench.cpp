@@ -46,6 +46,7 @@ constexpr auto settle = 1s;                // after the synth's start, before th
 constexpr unsigned monitorFragment = 128;  // frames per read of the monitor
 constexpr auto sinkCatchUp = 2500ms;
 constexpr double rateHz = 48000;
+constexpr double sampleMicroseconds = 1e6 / rateHz;
 // The notes are played on program 81 (square lead), whose sound starts at its first sample: the
 // General MIDI piano's sample opens with 6.5 ms of near silence, which would hide the output's
 // own latency.
@@ -63,10 +64,10 @@ public:
     void arm() { armed_.store(true); }
 
     // microseconds: the time of the block's first sample, on the clock the sender uses;
-    // sampleMicroseconds: how much later each following sample is (0 when the block arrives
+    // sampleStep: how many microseconds later each following sample is (0 when the block arrives
     // whole, as a JACK buffer does).
     void block(const float* samples, std::size_t count, std::int64_t microseconds,
-               double sampleMicroseconds = 0)
+               double sampleStep = 0)
     {
         std::size_t first = 0;
         while (first < count && std::fabs(samples[first]) <= threshold) {
@@ -76,7 +77,7 @@ public:
             return;
         }
         const auto at = [&](std::size_t sample) {
-            return microseconds + std::llround(static_cast<double>(sample) * sampleMicroseconds);
+            return microseconds + std::llround(static_cast<double>(sample) * sampleStep);
         };
         lastLoud_.store(at(count - 1));
         if (armed_.exchange(false)) {
@@ -216,7 +217,6 @@ private:
         int error = 0;
         while (!stop_.load() &&
                pa_simple_read(simple_, samples.data(), sizeof samples, &error) == 0) {
-            const double sampleMicroseconds = 1e6 / rateHz;
             const auto firstSample =
                 steadyMicroseconds() -
                 std::llround(static_cast<double>(samples.size() - 1) * sampleMicroseconds);

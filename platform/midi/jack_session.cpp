@@ -47,8 +47,8 @@ void startOpening()
     std::thread([opening = pending] {
         jack_client_t* client = jack_client_open(clientName, JackNoStartServer, nullptr);
         if (client != nullptr) {
-            // The first look at the server's port graph faults its shared pages in (about
-            // 0.6 ms); done here, the device list that follows does not wait for it.
+            // The first look at the server's port graph faults its shared pages in (0.6 to
+            // 1 ms); done here, the device list that follows does not wait for it.
             jack_free(jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput));
         }
         std::unique_lock lock(opening->mutex);
