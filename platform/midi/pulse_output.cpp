@@ -19,7 +19,9 @@ constexpr std::uint8_t channels = 2;
 constexpr std::uint32_t frameBytes = channels * sizeof(float);
 // The stream adjusts its latency: the server splits the target into the sink's own buffer,
 // (target - 2 refills) / 2, and the stream's queue. At 48 kHz while sounding: 1.3 ms in all,
-// as the fluidsynth program's own PulseAudio output keeps, asked for 0.3 ms at a time.
+// as the fluidsynth program's own PulseAudio output asks, refilled 0.3 ms at a time. A server
+// raises the sink's part to its own floor (0.5 ms for the null sink) and keeps the queue at
+// least the sink's part plus two refills, so asking for less than this gains nothing.
 constexpr std::uint32_t targetFrames = 64;
 constexpr std::uint32_t refillFrames = 16;
 // FluidSynth renders in blocks of this many frames and keeps what a write leaves of the last
