@@ -1,14 +1,17 @@
-// A window with a fixed thin border and nothing else from the window manager.
+// A window with a fixed thin border and nothing else from the window system.
 #include "platform/toolkit/fixed_border.h"
 
 #include <xcb/xcb.h>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+
+#include "platform/toolkit/window_system.h"
 
 namespace toolkit {
 namespace {
@@ -31,9 +34,9 @@ xcb_atom_t atom(xcb_connection_t* connection, std::string_view name)
     return found;
 }
 
-}  // namespace
-
-void useFixedBorderOffTaskbar(QWidget& window)
+// The Motif hints for a border alone and moving only, and the states that keep the window off
+// the task bar and pager.
+void askWindowManager(QWidget& window)
 {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
@@ -52,6 +55,29 @@ void useFixedBorderOffTaskbar(QWidget& window)
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, atom(connection, "_NET_WM_STATE"),
                         XCB_ATOM_ATOM, 32, states.size(), states.data());
     xcb_flush(connection);
+}
+
+}  // namespace
+
+void useFixedBorderOffTaskbar(QWidget& window)
+{
+    if (onWayland()) {
+        window.setWindowFlag(Qt::FramelessWindowHint);
+        return;
+    }
+    askWindowManager(window);
+}
+
+// One pixel wide, as the X11 window managers draw it, in a grey that stands out against both
+// the window's dark margin and a desktop.
+void paintOwnBorder(const QWidget& window, QPainter& painter)
+{
+    if (!window.windowFlags().testFlag(Qt::FramelessWindowHint)) {
+        return;
+    }
+    painter.setPen(window.palette().color(QPalette::Mid));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(window.rect().adjusted(0, 0, -1, -1));
 }
 
 }  // namespace toolkit

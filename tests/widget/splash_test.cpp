@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "platform/toolkit/window_registry.h"
+#include "platform/toolkit/window_system.h"
 #include "support/recording_devices.h"
 #include "windows/main/tessaro1.h"
 #include "windows/splash/frm_splash.h"
@@ -85,6 +86,22 @@ private slots:
         QCOMPARE(splash.Image1->pixmap().size(), QSize(155, 306));
         QVERIFY(splash.Frame1->title().isEmpty());
         verifyStillSplash();
+    }
+
+    // On Wayland nothing would draw the border but Qt's title bar with its buttons, so the
+    // splash is frameless there and draws its own along its edge; on X11 the window manager
+    // draws it.
+    void splashDrawsItsOwnBorderOnlyOnWayland()
+    {
+        frmSplash& splash = start();
+        const bool ownBorder = toolkit::onWayland();
+        QCOMPARE(splash.windowFlags().testFlag(Qt::FramelessWindowHint), ownBorder);
+        const QImage look = splash.grab().toImage();
+        const QColor margin = QApplication::palette("QMenu").color(QPalette::WindowText);
+        for (const QPoint edge : {QPoint(0, 0), QPoint(491, 200), QPoint(200, 367)}) {
+            QCOMPARE(look.pixelColor(edge) != margin, ownBorder);
+        }
+        QCOMPARE(look.pixelColor(1, 1), margin);
     }
 
     // Two pixmaps loaded from the file each decode it and differ in cache key.

@@ -13,6 +13,7 @@
 #include "platform/toolkit/fixed_border.h"
 #include "platform/toolkit/twips.h"
 #include "platform/toolkit/window_registry.h"
+#include "platform/toolkit/window_system.h"
 #include "windows/main/tessaro1.h"
 
 using toolkit::twipRect;
@@ -87,8 +88,13 @@ void frmSplash::buildControls()
                                     twipRect(2160, 705, 2625, 435), 18, Qt::AlignLeft);
 }
 
+// On Wayland the compositor places every window and a move would be ignored, so the splash
+// goes where the compositor puts it.
 void frmSplash::centreOnScreen()
 {
+    if (toolkit::onWayland()) {
+        return;
+    }
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     move(screen.center() - rect().center());
 }
@@ -98,6 +104,7 @@ void frmSplash::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), QApplication::palette("QMenu").color(QPalette::WindowText));
+    toolkit::paintOwnBorder(*this, painter);
 }
 
 void frmSplash::keyPressEvent(QKeyEvent* event)
