@@ -3,7 +3,7 @@ include(GNUInstallDirs)
 
 # The icon is drawn by code at each size the desktop's icon theme takes.
 add_executable(make-icon tools/make_icon.cpp)
-target_link_libraries(make-icon PRIVATE Qt6::Gui)
+target_link_libraries(make-icon PRIVATE vorlik_toolkit)
 set(icon_files)
 foreach(size IN ITEMS 48 128 256)
     set(icon ${CMAKE_CURRENT_BINARY_DIR}/icons/${size}x${size}/vorlik.png)

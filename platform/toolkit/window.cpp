@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 
+#include "platform/toolkit/program_icon.h"
 #include "platform/toolkit/program_style.h"
 #include "platform/toolkit/window_registry.h"
 
@@ -13,6 +14,7 @@ namespace toolkit {
 Window::Window(QWidget* parent) : QWidget(parent)
 {
     useProgramLook();
+    useProgramIcon();
     // This window was made before the look was in place if it is the first of the program.
     setFont(QApplication::font());
     setAttribute(Qt::WA_DeleteOnClose);

@@ -1,9 +1,10 @@
-// The toolkit services the windows rely on: registry, timers, random source, message box.
+// The toolkit services the windows rely on: registry, icon, timers, random source, message box.
 #include <QSignalSpy>
 #include <QTest>
 
 #include "platform/toolkit/message_box.h"
 #include "platform/toolkit/precise_timer.h"
+#include "platform/toolkit/program_icon.h"
 #include "platform/toolkit/random_source.h"
 #include "platform/toolkit/window_registry.h"
 
@@ -37,6 +38,19 @@ private slots:
         QCOMPARE(HiddenWindow::created, 1);
         QVERIFY(!first.isVisible());
         QVERIFY(WindowRegistry::window<ShownWindow>().isVisible());
+    }
+
+    // Where no icon theme has the program's icon, as in a run from the build folder, every
+    // window shows the one the program draws; the desktop entry the windows belong to is named.
+    void everyWindowCarriesTheProgramIcon()
+    {
+        const QIcon icon = WindowRegistry::window<ShownWindow>().windowIcon();
+        QVERIFY(!icon.isNull());
+        if (!QIcon::hasThemeIcon("vorlik")) {
+            QCOMPARE(icon.pixmap(48).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                     toolkit::drawProgramIcon(48));
+        }
+        QCOMPARE(QGuiApplication::desktopFileName(), QString("vorlik"));
     }
 
     void unloadedWindowComesBackFresh()
