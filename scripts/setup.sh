@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the program needs (and, with "test", what its tests need; with
-# "package", what making its Debian package needs), skipping what is already there.
+# "package", what making its Debian package needs), skipping what is already there. Qt's
+# Wayland platform is among the program's, so that it runs natively in a Wayland session.
 set -euo pipefail
 
 build_packages=(cmake g++ make pkg-config qt6-base-dev librtmidi-dev libfluidsynth-dev
                 libasound2-dev libjack-jackd2-dev libpulse-dev libxcb1-dev timgm6mb-soundfont
-                fonts-liberation)
-test_packages=(libgtest-dev libx11-dev xvfb xdotool x11-utils openbox jackd2 pulseaudio
+                fonts-liberation qt6-wayland)
+test_packages=(libgtest-dev libx11-dev xvfb xdotool x11-utils openbox weston jackd2 pulseaudio
                pulseaudio-utils fluidsynth clang-format clang-tidy desktop-file-utils appstream)
 
 package_packages=(dpkg-dev)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Runs a command with its own virtual X display (with a window manager), dummy-driver JACK
-# server and null-sink PulseAudio server, stopped afterwards. VORLIK_JACK_PERIOD sets the JACK
-# server's period in frames (1024 unless set).
+# Runs a command with its own virtual X display (with a window manager), Wayland compositor,
+# dummy-driver JACK server and null-sink PulseAudio server, stopped afterwards.
+# VORLIK_JACK_PERIOD sets the JACK server's period in frames (1024 unless set).
 # shellcheck disable=SC2317  # the functions run from traps or are passed by name
 set -u
 
@@ -15,11 +15,15 @@ readonly jack_period=${VORLIK_JACK_PERIOD:-1024}
 workdir=
 xvfb_wrapper=
 openbox_wrapper=
+weston_xvfb_wrapper=
+weston_wrapper=
+wayland_socket=
 jackd_wrapper=
 pulseaudio_wrapper=
 pulse_socket=
 command_pid=
 display_number=
+weston_display_number=
 
 fail() {  # $1: message, $2: log file to show
     echo "with-test-servers: $1" >&2
@@ -64,12 +68,13 @@ stop_server() {
 }
 
 # Only a killed Xvfb leaves its lock and socket behind; they go once their owner is gone.
+# $1: display number, or empty.
 remove_stale_display_files() {
-    local lock=/tmp/.X$display_number-lock owner
-    [[ -n $display_number && -e $lock ]] || return 0
+    local lock=/tmp/.X$1-lock owner
+    [[ -n $1 && -e $lock ]] || return 0
     owner=$(tr -d ' ' 2>/dev/null <"$lock")
     [[ -n $owner ]] && kill -0 "$owner" 2>/dev/null && return 0
-    rm -f "$lock" "/tmp/.X11-unix/X$display_number"
+    rm -f "$lock" "/tmp/.X11-unix/X$1"
 }
 
 cleanup() {
@@ -78,9 +83,12 @@ cleanup() {
     stop_command "$command_pid"
     stop_server "$pulseaudio_wrapper"
     stop_server "$jackd_wrapper"
+    stop_server "$weston_wrapper"
+    stop_server "$weston_xvfb_wrapper"
     stop_server "$openbox_wrapper"
     stop_server "$xvfb_wrapper"
-    remove_stale_display_files
+    remove_stale_display_files "$weston_display_number"
+    remove_stale_display_files "$display_number"
     [[ -n $workdir ]] && rm -rf "$workdir"
     exit "$status"
 }
@@ -96,18 +104,28 @@ wait_until_ready() {
 }
 
 # Xvfb picks a free display itself and writes its number once it accepts clients.
-xvfb_ready() {
+# $1: the file it writes to.
+display_written() {
     local line
-    read -r line <"$workdir/display" && [[ $line =~ ^[0-9]+$ ]] || return 1
-    display_number=$line
+    read -r line <"$1" && [[ $line =~ ^[0-9]+$ ]] && echo "$line"
 }
 
+xvfb_ready() {
+    display_number=$(display_written "$workdir/display")
+}
+
+weston_xvfb_ready() {
+    weston_display_number=$(display_written "$workdir/weston-display")
+}
+
+# $1: name for its files in the work directory, $2: screen size; sets xvfb_started to the pid
+# of its timeout wrapper.
+xvfb_started=
 start_xvfb() {
-    : >"$workdir/display"
-    timeout "$server_lifetime" Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset \
-        3>"$workdir/display" </dev/null >"$workdir/xvfb.log" 2>&1 &
-    xvfb_wrapper=$!
-    wait_until_ready Xvfb xvfb_ready "$xvfb_wrapper" "$workdir/xvfb.log"
+    : >"$workdir/$1"
+    timeout "$server_lifetime" Xvfb -displayfd 3 -screen 0 "$2"x24 -nolisten tcp -noreset \
+        3>"$workdir/$1" </dev/null >"$workdir/$1.log" 2>&1 &
+    xvfb_started=$!
 }
 
 # The window manager has taken the display once it announces the desktops it manages.
@@ -122,6 +140,32 @@ start_openbox() {
         timeout "$server_lifetime" openbox --sm-disable </dev/null >"$workdir/openbox.log" 2>&1 &
     openbox_wrapper=$!
     wait_until_ready openbox openbox_ready "$openbox_wrapper" "$workdir/openbox.log"
+}
+
+# Weston shows its output in a window on an X display of its own, where xdotool drives its seat
+# (keyboard and pointer) and no window of a test on the first display is in the way; headless,
+# it would have no seat, and Qt 6.4's Wayland platform then crashes as a widget takes the
+# focus. The configuration leaves out the animations, the screen lock and the on-screen
+# keyboard; --debug lets weston-debug show where it placed each window.
+start_weston() {
+    start_xvfb weston-display 1280x1024
+    weston_xvfb_wrapper=$xvfb_started
+    wait_until_ready Xvfb weston_xvfb_ready "$weston_xvfb_wrapper" "$workdir/weston-display.log"
+    mkdir -m 700 "$workdir/weston"
+    wayland_socket=$workdir/weston/wayland-vorlik
+    printf '%s\n' '[core]' 'idle-time=0' '[shell]' 'locking=false' 'animation=none' \
+        'close-animation=none' 'startup-animation=none' 'focus-animation=none' \
+        '[input-method]' 'path=' >"$workdir/weston.ini"
+    DISPLAY=:$weston_display_number XDG_RUNTIME_DIR=$workdir/weston \
+        timeout "$server_lifetime" weston --backend=x11-backend.so --use-pixman \
+        --width=1280 --height=1024 --socket="${wayland_socket##*/}" --idle-time=0 --debug \
+        --config="$workdir/weston.ini" </dev/null >"$workdir/weston.log" 2>&1 &
+    weston_wrapper=$!
+    wait_until_ready weston weston_ready "$weston_wrapper" "$workdir/weston.log"
+}
+
+weston_ready() {
+    [[ -S $wayland_socket ]] && WAYLAND_DISPLAY=$wayland_socket weston-info >/dev/null 2>&1
 }
 
 jackd_ready() {
@@ -169,7 +213,7 @@ if (($# == 0)); then
     echo "usage: with-test-servers.sh COMMAND [ARGS...]" >&2
     exit 2
 fi
-for tool in timeout Xvfb openbox xdotool jackd jack_lsp pulseaudio pactl; do
+for tool in timeout Xvfb openbox xdotool weston weston-info jackd jack_lsp pulseaudio pactl; do
     command -v "$tool" >/dev/null || fail "$tool is not installed"
 done
 
@@ -181,8 +225,11 @@ trap 'exit 143' TERM
 # Nothing run from here on may start a JACK server of its own.
 export JACK_NO_START_SERVER=1
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/with-test-servers.XXXXXX") || fail "cannot make a work directory"
-start_xvfb
+start_xvfb display 1920x1080
+xvfb_wrapper=$xvfb_started
+wait_until_ready Xvfb xvfb_ready "$xvfb_wrapper" "$workdir/display.log"
 start_openbox
+start_weston
 start_jackd
 # Without a session bus, D-Bus would try to start one for each program and leak doing so.
 export DBUS_SESSION_BUS_ADDRESS=disabled:
@@ -194,9 +241,11 @@ export DISPLAY=:$display_number
 export JACK_DEFAULT_SERVER=$jack_server
 # Clients read the server's own cookie rather than making one in the user's home folder.
 export PULSE_SERVER=unix:$pulse_socket PULSE_COOKIE=$workdir/pulse/config/pulse/cookie
+# Tests that run on Wayland connect to this socket, and drive weston's seat on its X display.
+export VORLIK_WAYLAND_DISPLAY=$wayland_socket VORLIK_WAYLAND_SEAT_DISPLAY=:$weston_display_number
 export VORLIK_TEST_SERVERS=1
-echo "with-test-servers: display $DISPLAY, JACK server $JACK_DEFAULT_SERVER ($jack_period frames)," \
-    "PulseAudio server $PULSE_SERVER" >&2
+echo "with-test-servers: display $DISPLAY, Wayland display $VORLIK_WAYLAND_DISPLAY," \
+    "JACK server $JACK_DEFAULT_SERVER ($jack_period frames), PulseAudio server $PULSE_SERVER" >&2
 
 # In the background, so that a signal to this script is acted on at once, not after the command.
 "$@" <&0 &
