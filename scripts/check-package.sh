@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Makes the Debian package, checks its desktop entry and AppStream metadata, unpacks it into a
-# folder of its own and starts the installed program there until its splash is on screen. Needs
-# a display: run it under scripts/with-test-servers.sh.
+# Makes the Debian package (in the build folder given, build/ unless given), has Debian's
+# checker find no error or warning in it, checks its desktop entry and AppStream metadata,
+# unpacks it into a folder of its own and starts the installed program there until its splash
+# is on screen. Needs a display: run it under scripts/with-test-servers.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 readonly splash_deadline=30  # s for the installed program's splash to appear
 
-package=$(scripts/package.sh)
+package=$(scripts/package.sh "${1:-build}")
 root=$(mktemp -d "${TMPDIR:-/tmp}/vorlik-package.XXXXXX")
 program_pid=
 cleanup() {
@@ -19,6 +20,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
+lintian --fail-on error,warning "$package" ||
+    { echo "check-package: lintian finds fault with the package" >&2; exit 1; }
 dpkg -x "$package" "$root"
 dpkg-deb -f "$package" Depends | grep -q libfluidsynth3 ||
     { echo "check-package: the package does not depend on FluidSynth" >&2; exit 1; }

@@ -8,7 +8,8 @@ build_packages=(cmake g++ make pkg-config qt6-base-dev librtmidi-dev libfluidsyn
                 libasound2-dev libjack-jackd2-dev libpulse-dev libxcb1-dev timgm6mb-soundfont
                 fonts-liberation qt6-wayland)
 test_packages=(libgtest-dev libx11-dev xvfb xdotool x11-utils openbox weston jackd2 pulseaudio
-               pulseaudio-utils fluidsynth clang-format clang-tidy desktop-file-utils appstream)
+               pulseaudio-utils fluidsynth clang-format clang-tidy desktop-file-utils appstream
+               lintian)
 
 package_packages=(dpkg-dev)
 
