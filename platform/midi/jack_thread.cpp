@@ -1,0 +1,124 @@
+// The one thread that makes every JACK call that waits for the server, in the order asked. Being
+// one, a client's close always comes before the next client's open (libjack frees every client
+// of a dead server when the next one opens), and a stalled server holds up one thread, not one
+// per request.
+#include "platform/midi/jack_thread.h"
+
+#include <atomic>
+#include <deque>
+#include <thread>
+#include <utility>
+
+namespace midiout::jackthread {
+
+class Queue {
+public:
+    static Queue& instance()
+    {
+        // Never destroyed: at exit the thread may still be inside a call to a stalled server.
+        static Queue* queue = new Queue;
+        return *queue;
+    }
+
+    std::shared_ptr<Call> post(std::function<void()> run, std::function<void()> ifOverdue,
+                               bool skipIfOverdue)
+    {
+        auto call = std::make_shared<Call>();
+        call->run_ = std::move(run);
+        call->ifOverdue_ = std::move(ifOverdue);
+        call->skipIfOverdue_ = skipIfOverdue;
+        {
+            const std::lock_guard lock(mutex_);
+            calls_.push_back(call);
+        }
+        queued_.notify_one();
+        return call;
+    }
+
+    void markOverdue() { overdue_.fetch_add(1); }
+    bool stalled() const { return overdue_.load() > 0; }
+
+private:
+    Queue()
+    {
+        std::thread([this] { serve(); }).detach();
+    }
+
+    [[noreturn]] void serve()
+    {
+        for (;;) {
+            std::shared_ptr<Call> call;
+            {
+                std::unique_lock lock(mutex_);
+                queued_.wait(lock, [this] { return !calls_.empty(); });
+                call = std::move(calls_.front());
+                calls_.pop_front();
+            }
+            const bool ran = !skipped(*call);
+            if (ran) {
+                call->run_();
+            }
+            finish(*call, ran);
+        }
+    }
+
+    static bool skipped(Call& call)
+    {
+        const std::lock_guard lock(call.mutex_);
+        return call.skipIfOverdue_ && call.overdue_;
+    }
+
+    void finish(Call& call, bool ran)
+    {
+        std::unique_lock lock(call.mutex_);
+        call.done_ = true;
+        const bool overdue = call.overdue_;
+        lock.unlock();
+        call.finished_.notify_all();
+        if (overdue) {
+            if (ran && call.ifOverdue_) {
+                call.ifOverdue_();
+            }
+            overdue_.fetch_sub(1);
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable queued_;
+    std::deque<std::shared_ptr<Call>> calls_;
+    std::atomic<int> overdue_{0};
+};
+
+bool Call::finishedWithin(std::chrono::milliseconds deadline)
+{
+    std::unique_lock lock(mutex_);
+    if (overdue_) {
+        return done_;
+    }
+    if (finished_.wait_for(lock, deadline, [this] { return done_; })) {
+        return true;
+    }
+    overdue_ = true;
+    Queue::instance().markOverdue();
+    return false;
+}
+
+std::shared_ptr<Call> post(std::function<void()> call)
+{
+    return Queue::instance().post(std::move(call), {}, false);
+}
+
+bool run(std::function<void()> call, std::chrono::milliseconds deadline,
+         std::function<void()> ifOverdue)
+{
+    return Queue::instance()
+        .post(std::move(call), std::move(ifOverdue), true)
+        ->finishedWithin(deadline);
+}
+
+bool stalled()
+{
+    return Queue::instance().stalled();
+}
+
+}  // namespace midiout::jackthread
