@@ -24,7 +24,6 @@
 
 #include "builtin_synth_on.h"
 #include "fluidsynth_program.h"
-#include "platform/midi/fluid_driver_output.h"
 #include "support/statistics.h"
 
 namespace {
@@ -282,7 +281,7 @@ void device0Run(Watch& source, const std::string& output, Latencies& latencies)
 {
     const auto synth = bench::openBuiltinSynthOn(output);
     if constexpr (std::is_same_v<Watch, JackWatch>) {
-        source.connectTo(std::string(midiout::jackClientName) + ":");
+        source.connectTo("vorlik:synth-left");
     }
     synth->send(squareLead);
     std::this_thread::sleep_for(settle);

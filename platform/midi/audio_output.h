@@ -16,6 +16,8 @@ public:
     virtual ~AudioOutput() = default;
     // Called after each message sent to the synth, from the sending thread.
     virtual void messageSent() {}
+    // Why what is played cannot be heard now (its server is gone), in words; empty otherwise.
+    virtual std::string silenceReason() const { return {}; }
 };
 
 // Either the playing output or, on failure, the reason in words.

@@ -2,7 +2,7 @@
 #include "platform/midi/builtin_synth.h"
 
 #include "platform/midi/fluid_driver_output.h"
-#include "platform/midi/jack_server.h"
+#include "platform/midi/jack_audio_output.h"
 #include "platform/midi/pulse_output.h"
 #include "platform/midi/short_message.h"
 
@@ -33,15 +33,6 @@ AudioStartResult startListedDriver(std::string_view driver, SynthEngine& engine,
         return std::string("not in this FluidSynth");
     }
     return startFluidDriver(driver, engine, renderer);
-}
-
-AudioStartResult startJack(SynthEngine& engine, SynthRenderer& renderer)
-{
-    // FluidSynth's jack driver lets libjack start a server when none runs; we never do.
-    if (!jackServerRunning()) {
-        return std::string("no JACK server running");
-    }
-    return startListedDriver("jack", engine, renderer);
 }
 
 class BuiltinSynth final : public OutputDevice {
@@ -80,7 +71,7 @@ std::unique_ptr<BuiltinSynthOutput> BuiltinSynthOutput::start(std::unique_ptr<Sy
     SynthEngine& synth = *output->engine_;
     SynthRenderer& renderer = output->renderer_;
     const std::array<AudioCandidate, 3> candidates = {
-        AudioCandidate{"jack", [&] { return startJack(synth, renderer); }},
+        AudioCandidate{"jack", [&] { return startJackAudio(synth, renderer); }},
         AudioCandidate{"pulseaudio",
                        [&] { return startPulseOutput(renderer, synth.sampleRate()); }},
         AudioCandidate{"alsa", [&] { return startListedDriver("alsa", synth, renderer); }},

@@ -23,6 +23,7 @@ public:
     ~BuiltinSynthOutput() override;
 
     bool send(std::uint32_t packed) override;
+    std::string silenceReason() const override { return audio_->silenceReason(); }
 
     // The audio output that plays: "jack", "pulseaudio" or "alsa".
     const std::string& audioDriver() const { return audioDriver_; }

@@ -1,5 +1,4 @@
-// An audio output through one of FluidSynth's own drivers ("jack", "alsa"), pulling from a
-// SynthRenderer.
+// An audio output through one of FluidSynth's own drivers ("alsa"), pulling from a SynthRenderer.
 #include "platform/midi/fluid_driver_output.h"
 
 #include "platform/midi/quiet_libraries.h"
@@ -29,11 +28,6 @@ AudioStartResult startFluidDriver(std::string_view driver, SynthEngine& engine,
 {
     fluid_settings_t* settings = engine.settings();
     fluid::fluid_settings_setstr(settings, "audio.driver", std::string(driver).c_str());
-    if (driver == "jack") {
-        fluid::fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
-        fluid::fluid_settings_setstr(settings, "audio.jack.id",
-                                     std::string(jackClientName).c_str());
-    }
     SynthEngine::takeLoggedError();
     const QuietLibraries quiet;
     fluid_audio_driver_t* started =

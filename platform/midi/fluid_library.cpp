@@ -37,7 +37,10 @@ std::string loadOnce()
     }
     std::string whyNot;
 #define VORLIK_FLUID_FIND(name) find(library, #name, name, whyNot);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     VORLIK_FLUID_FUNCTIONS(VORLIK_FLUID_FIND)
+#pragma GCC diagnostic pop
 #undef VORLIK_FLUID_FIND
     return whyNot;
 }

@@ -27,6 +27,7 @@
     X(fluid_synth_pitch_bend)             \
     X(fluid_synth_process)                \
     X(fluid_synth_program_change)         \
+    X(fluid_synth_set_sample_rate)        \
     X(fluid_synth_sfload)                 \
     X(fluid_synth_write_float)            \
     X(new_fluid_audio_driver2)            \
@@ -37,9 +38,14 @@ namespace fluid {
 
 // Set once by load(); null before. The argument is the name declared, which cannot take
 // parentheses.
+// fluid_synth_set_sample_rate is marked deprecated, yet it is the only way to retune a synth to
+// an audio server running at another rate without loading its SoundFont again.
 // NOLINTNEXTLINE(bugprone-macro-parentheses)
 #define VORLIK_FLUID_POINTER(name) inline decltype(&::name) name = nullptr;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 VORLIK_FLUID_FUNCTIONS(VORLIK_FLUID_POINTER)
+#pragma GCC diagnostic pop
 #undef VORLIK_FLUID_POINTER
 
 // Loads the library and finds every function above, once for the program; empty once done,

@@ -7,12 +7,14 @@
 #include <chrono>
 #include <cstdint>
 #include <thread>
+#include <utility>
 
 #include "platform/midi/short_message.h"
 
 namespace midiout {
 namespace {
 
+constexpr const char* portBaseName = "vorlik";
 // Room for 8192 queued messages: far more than a stalled server would let pile up.
 constexpr std::size_t queueBytes = std::size_t{64} * 1024;
 // How long closing waits for queued messages to leave; a running server needs two periods.
@@ -34,19 +36,19 @@ struct QueuedMessage {
 OpenResult JackOutput::open(const std::string& targetPort)
 {
     std::string whyNot;
-    JackSession* session = JackSession::connect(&whyNot);
+    std::shared_ptr<JackSession> session = JackSession::connect(&whyNot);
     if (session == nullptr) {
         return whyNot + " \"" + targetPort + "\" cannot be opened.";
     }
-    std::unique_ptr<JackOutput> output(new JackOutput(*session));
+    std::unique_ptr<JackOutput> output(new JackOutput(session));
     if (output->queue_ == nullptr) {
         return "There is no memory left to open \"" + targetPort + "\".";
     }
-    auto port = session->openMidiOutput(targetPort);
-    if (auto* reason = std::get_if<std::string>(&port)) {
-        return std::move(*reason);
+    auto ports = session->openPorts({{portBaseName, JACK_DEFAULT_MIDI_TYPE, targetPort}});
+    if (auto* reason = std::get_if<std::string>(&ports)) {
+        return "\"" + targetPort + "\" cannot be opened. " + *reason;
     }
-    output->port_ = std::get<jack_port_t*>(port);
+    output->port_ = std::get<std::vector<jack_port_t*>>(ports).front();
     if (!session->attach(*output)) {
         return "\"" + targetPort + "\" cannot be opened: too many outputs are open.";
     }
@@ -54,8 +56,8 @@ OpenResult JackOutput::open(const std::string& targetPort)
     return output;
 }
 
-JackOutput::JackOutput(JackSession& session)
-    : session_(session), queue_(jack_ringbuffer_create(queueBytes))
+JackOutput::JackOutput(std::shared_ptr<JackSession> session)
+    : session_(std::move(session)), queue_(jack_ringbuffer_create(queueBytes))
 {
 }
 
@@ -63,10 +65,10 @@ JackOutput::~JackOutput()
 {
     if (attached_) {
         drain();
-        session_.detach(*this);
+        session_->detach(*this);
     }
     if (port_ != nullptr) {
-        session_.closeMidiOutput(port_);
+        session_->closePorts({port_});
     }
     if (queue_ != nullptr) {
         jack_ringbuffer_free(queue_);
@@ -75,11 +77,11 @@ JackOutput::~JackOutput()
 
 bool JackOutput::send(std::uint32_t packed)
 {
-    if (session_.lost() || jack_ringbuffer_write_space(queue_) < sizeof(QueuedMessage)) {
+    if (session_->lost() || jack_ringbuffer_write_space(queue_) < sizeof(QueuedMessage)) {
         return false;
     }
     const ShortMessageBytes message = unpackShortMessage(packed);
-    QueuedMessage queued{session_.frameTime(), static_cast<std::uint8_t>(message.size), {}};
+    QueuedMessage queued{session_->frameTime(), static_cast<std::uint8_t>(message.size), {}};
     std::copy_n(message.data.begin(), message.size, queued.bytes);
     jack_ringbuffer_write(queue_, reinterpret_cast<const char*>(&queued), sizeof queued);
     return true;
@@ -91,21 +93,21 @@ void JackOutput::drain()
 {
     using Clock = std::chrono::steady_clock;
     const auto giveUp = Clock::now() + drainDeadline;
-    unsigned lastCycle = session_.cycles();
+    unsigned lastCycle = session_->cycles();
     auto lastProgress = Clock::now();
     const auto waitFor = [&](auto done) {
-        while (!done() && !session_.lost() && Clock::now() < giveUp &&
+        while (!done() && !session_->lost() && Clock::now() < giveUp &&
                Clock::now() - lastProgress < stalledAfter) {
             std::this_thread::sleep_for(drainPoll);
-            if (const unsigned cycle = session_.cycles(); cycle != lastCycle) {
+            if (const unsigned cycle = session_->cycles(); cycle != lastCycle) {
                 lastCycle = cycle;
                 lastProgress = Clock::now();
             }
         }
     };
     waitFor([this] { return jack_ringbuffer_read_space(queue_) == 0; });
-    const unsigned emptiedBy = session_.cycles();
-    waitFor([&] { return session_.cycles() - emptiedBy >= 2; });
+    const unsigned emptiedBy = session_->cycles();
+    waitFor([&] { return session_->cycles() - emptiedBy >= 2; });
 }
 
 // Runs on JACK's process thread: no locks, no allocation. A message sent during the previous
@@ -115,7 +117,7 @@ void JackOutput::process(jack_nframes_t frames)
 {
     void* buffer = jack_port_get_buffer(port_, frames);
     jack_midi_clear_buffer(buffer);
-    const jack_nframes_t cycleStart = session_.lastFrameTime();
+    const jack_nframes_t cycleStart = session_->lastFrameTime();
     jack_nframes_t earliest = 0;
     QueuedMessage queued;
     while (jack_ringbuffer_peek(queue_, reinterpret_cast<char*>(&queued), sizeof queued) ==

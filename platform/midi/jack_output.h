@@ -4,6 +4,7 @@
 #include <jack/jack.h>
 #include <jack/ringbuffer.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/midi/jack_session.h"
@@ -24,14 +25,15 @@ public:
 
     // Refused once the server is gone or the queue is full.
     bool send(std::uint32_t packed) override;
+    std::string silenceReason() const override { return session_->lostReason(); }
 
 private:
-    explicit JackOutput(JackSession& session);
+    explicit JackOutput(std::shared_ptr<JackSession> session);
 
     void process(jack_nframes_t frames) override;
     void drain();
 
-    JackSession& session_;
+    std::shared_ptr<JackSession> session_;
     jack_ringbuffer_t* queue_;
     jack_port_t* port_ = nullptr;
     bool attached_ = false;

@@ -23,7 +23,7 @@ private:
 DeviceList jackPorts()
 {
     DeviceList ports;
-    if (JackSession* session = JackSession::connect()) {
+    if (const std::shared_ptr<JackSession> session = JackSession::connect()) {
         for (std::string& name : session->midiInputPorts()) {
             ports.push_back(std::make_unique<JackPort>(std::move(name)));
         }

@@ -1,186 +1,45 @@
 // The program's one JACK client, shared by the server check, the port listing and the outputs.
 #include "platform/midi/jack_session.h"
 
-#include <algorithm>
-#include <chrono>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 
-#include "platform/midi/bounded_call.h"
+#include "platform/midi/jack_thread.h"
 #include "platform/midi/quiet_libraries.h"
 
 namespace midiout {
 namespace {
 
 constexpr const char* clientName = "vorlik";
-constexpr const char* portBaseName = "vorlik";
 // A running server answers a request in well under a millisecond and opens a client in about
 // 20 ms; one that takes longer than this is taken as stalled.
 constexpr std::chrono::milliseconds requestDeadline{400};
 
 const char* stoppedReason = "The JACK server has stopped.";
-const char* stalledReason = "The JACK server stopped answering.";
-const char* stalledOpening = "The JACK server does not answer.";
+const char* stalledReason = "The JACK server does not answer.";
+const char* notRunningReason = "The JACK server is not running.";
 
-// The session in use; a lost one is left allocated, since libjack may still call into it.
-JackSession* current = nullptr;
-
-// A client being opened on a thread of its own. When the caller stops waiting, whoever comes
-// second (the caller, or the opening that finished late) owns the client.
-struct PendingClient {
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    bool abandoned = false;
-    jack_client_t* client = nullptr;
+// The session in use, and the one being opened on the JACK thread; only the window thread
+// touches these.
+std::shared_ptr<JackSession> current;
+struct Opening {
+    std::shared_ptr<jackthread::Call> call;
+    std::shared_ptr<std::shared_ptr<JackSession>> session;  // written by the call
 };
+std::optional<Opening> opening;
 
-std::shared_ptr<PendingClient> pending;
-
-void startOpening()
+void setReason(std::string* whyNot, const char* reason)
 {
-    const QuietLibraries quiet;
-    pending = std::make_shared<PendingClient>();
-    std::thread([opening = pending] {
-        jack_client_t* client = jack_client_open(clientName, JackNoStartServer, nullptr);
-        if (client != nullptr) {
-            // The first look at the server's port graph faults its shared pages in (0.6 to
-            // 1 ms); done here, the device list that follows does not wait for it.
-            jack_free(jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput));
-        }
-        std::unique_lock lock(opening->mutex);
-        opening->done = true;
-        if (opening->abandoned && client != nullptr) {
-            lock.unlock();
-            jack_client_close(client);
-            return;
-        }
-        opening->client = client;
-        opening->finished.notify_all();
-    }).detach();
-}
-
-// The client the opening under way gives within the deadline, or nullptr with the reason.
-jack_client_t* finishOpening(std::string* whyNot)
-{
-    const std::shared_ptr<PendingClient> opening = std::exchange(pending, nullptr);
-    std::unique_lock lock(opening->mutex);
-    if (!opening->finished.wait_for(lock, requestDeadline, [&] { return opening->done; })) {
-        opening->abandoned = true;
-        if (whyNot != nullptr) {
-            *whyNot = stalledOpening;
-        }
-        return nullptr;
-    }
-    if (opening->client == nullptr && whyNot != nullptr) {
-        *whyNot = "The JACK server is not running.";
-    }
-    return opening->client;
-}
-
-}  // namespace
-
-void JackSession::prepare()
-{
-    if (pending == nullptr && (current == nullptr || current->lost())) {
-        startOpening();
+    if (whyNot != nullptr) {
+        *whyNot = reason;
     }
 }
 
-JackSession* JackSession::connect(std::string* whyNot)
-{
-    if (current != nullptr && !current->lost()) {
-        return current;
-    }
-    prepare();
-    jack_client_t* client = finishOpening(whyNot);
-    if (client == nullptr) {
-        return nullptr;
-    }
-    current = new JackSession(client);
-    jack_set_process_callback(client, &JackSession::process, current);
-    jack_on_shutdown(client, &JackSession::shutdown, current);
-    return current;
-}
-
-bool JackSession::disconnect()
-{
-    if (pending != nullptr) {
-        std::string whyNot;
-        jack_client_t* late = finishOpening(&whyNot);
-        if (late == nullptr) {
-            return whyNot != stalledOpening;
-        }
-        current = new JackSession(late);
-    }
-    if (current == nullptr) {
-        return true;
-    }
-    if (current->lost_.load() == Loss::stalled) {
-        return false;
-    }
-    const QuietLibraries quiet;
-    const bool closed =
-        runBounded([client = current->client_] { jack_client_close(client); }, requestDeadline);
-    if (closed) {
-        delete current;
-        current = nullptr;
-    }
-    return closed;
-}
-
-// Cycles run only once an output needs them; listing ports does not.
-bool JackSession::activate()
-{
-    if (active_) {
-        return true;
-    }
-    auto activated = std::make_shared<std::atomic<bool>>(false);
-    active_ = request([activated](jack_client_t* client) {
-                  activated->store(jack_activate(client) == 0);
-              }) &&
-              activated->load();
-    return active_;
-}
-
-std::string JackSession::lostReason() const
-{
-    switch (lost_.load(std::memory_order_acquire)) {
-        case Loss::stopped:
-            return stoppedReason;
-        case Loss::stalled:
-            return stalledReason;
-        case Loss::none:
-            break;
-    }
-    return {};
-}
-
-// Runs one request to the server, bounded; a request that overruns loses the session.
-bool JackSession::request(std::function<void(jack_client_t*)> call)
-{
-    if (lost()) {
-        return false;
-    }
-    const QuietLibraries quiet;
-    if (!runBounded([client = client_, call = std::move(call)] { call(client); },
-                    requestDeadline)) {
-        lost_.store(Loss::stalled, std::memory_order_release);
-        return false;
-    }
-    return !lost();
-}
-
-std::vector<std::string> JackSession::midiInputPorts() const
+std::vector<std::string> portNames(jack_client_t* client, const char* type, unsigned long flags)
 {
     std::vector<std::string> names;
-    if (lost()) {
-        return names;
-    }
-    const char** ports = jack_get_ports(client_, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
+    const char** ports = jack_get_ports(client, nullptr, type, flags);
     for (const char** name = ports; name != nullptr && *name != nullptr; ++name) {
         names.emplace_back(*name);
     }
@@ -188,58 +47,198 @@ std::vector<std::string> JackSession::midiInputPorts() const
     return names;
 }
 
-// "vorlik", or "vorlik-2", "vorlik-3"... while an output opened before still has that name.
-std::string JackSession::freePortName() const
+}  // namespace
+
+std::shared_ptr<JackSession> JackSession::open()
 {
-    const std::string prefix = std::string(jack_get_client_name(client_)) + ":";
-    std::string name = portBaseName;
-    for (int suffix = 2; jack_port_by_name(client_, (prefix + name).c_str()) != nullptr; ++suffix) {
-        name = std::string(portBaseName) + "-" + std::to_string(suffix);
+    jack_client_t* client = jack_client_open(clientName, JackNoStartServer, nullptr);
+    if (client == nullptr) {
+        return nullptr;
     }
-    return name;
+    std::shared_ptr<JackSession> session(new JackSession(client));
+    jack_set_process_callback(client, &JackSession::process, session.get());
+    jack_on_shutdown(client, &JackSession::shutdown, session.get());
+    // The first look at the server's port graph faults its shared pages in (0.6 to 1 ms); done
+    // here, the device list that follows does not wait for it.
+    jack_free(jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput));
+    return session;
 }
 
-std::variant<jack_port_t*, std::string> JackSession::openMidiOutput(const std::string& target)
+// A session whose server has stopped is closed before the next client opens: libjack would
+// otherwise free its client then, under the outputs that still hold it.
+void JackSession::prepare()
 {
-    const std::string cannotOpen = "\"" + target + "\" cannot be opened: ";
-    if (!activate()) {
-        return cannotOpen + (lost() ? lostReason() : "JACK would not run this program's client.");
+    if (opening || (current != nullptr && !current->stopped())) {
+        return;
     }
-    auto port = std::make_shared<std::atomic<jack_port_t*>>(nullptr);
-    auto connected = std::make_shared<std::atomic<bool>>(false);
-    const std::string name = freePortName();
-    const bool answered = request([port, connected, name, target](jack_client_t* client) {
-        jack_port_t* made =
-            jack_port_register(client, name.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
-        port->store(made);
-        connected->store(made != nullptr &&
-                         jack_connect(client, jack_port_name(made), target.c_str()) == 0);
-    });
+    const QuietLibraries quiet;
+    if (current != nullptr) {
+        jackthread::post(
+            [dead = std::exchange(current, nullptr)] { jack_client_close(dead->client_); });
+    }
+    auto session = std::make_shared<std::shared_ptr<JackSession>>();
+    opening = Opening{jackthread::post([session] { *session = open(); }), session};
+}
+
+std::shared_ptr<JackSession> JackSession::connect(std::string* whyNot)
+{
+    if (current != nullptr && !current->stopped()) {
+        return current;
+    }
+    prepare();
+    if (!opening->call->finishedWithin(requestDeadline)) {
+        setReason(whyNot, stalledReason);
+        return nullptr;
+    }
+    current = std::move(*opening->session);
+    opening.reset();
+    if (current == nullptr) {
+        setReason(whyNot, notRunningReason);
+    }
+    return current;
+}
+
+// The close is queued behind every call asked before it, so once it is done so are they.
+bool JackSession::disconnect()
+{
+    if (opening) {
+        if (!opening->call->finishedWithin(requestDeadline)) {
+            return false;
+        }
+        if (*opening->session != nullptr) {
+            current = std::move(*opening->session);
+        }
+        opening.reset();
+    }
+    if (jackthread::stalled()) {
+        return false;
+    }
+    const QuietLibraries quiet;
+    return jackthread::post([last = std::exchange(current, nullptr)] {
+               if (last != nullptr) {
+                   jack_client_close(last->client_);
+               }
+           })
+        ->finishedWithin(requestDeadline);
+}
+
+bool JackSession::lost() const
+{
+    return stopped() || jackthread::stalled();
+}
+
+std::string JackSession::lostReason() const
+{
+    if (stopped()) {
+        return stoppedReason;
+    }
+    return jackthread::stalled() ? stalledReason : "";
+}
+
+std::vector<std::string> JackSession::midiInputPorts() const
+{
+    return lost() ? std::vector<std::string>{}
+                  : portNames(client_, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
+}
+
+std::vector<std::string> JackSession::playbackPorts() const
+{
+    return lost()
+               ? std::vector<std::string>{}
+               : portNames(client_, JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput | JackPortIsPhysical);
+}
+
+std::variant<std::vector<jack_port_t*>, std::string> JackSession::openPorts(
+    std::vector<JackPortRequest> requests)
+{
+    if (stopped()) {
+        return stoppedReason;
+    }
+    auto made = std::make_shared<std::vector<jack_port_t*>>();
+    auto failure = std::make_shared<std::string>();
+    const QuietLibraries quiet;
+    const bool answered = jackthread::run(
+        [self = shared_from_this(), requests = std::move(requests), made, failure] {
+            *failure = self->makePorts(requests, *made);
+        },
+        requestDeadline, [self = shared_from_this(), made] { self->removePorts(*made); });
     if (!answered) {
-        return cannotOpen + lostReason();
+        const std::string why = lostReason();
+        return why.empty() ? stalledReason : why;
     }
-    if (port->load() == nullptr) {
-        return cannotOpen + "JACK could not give this program a MIDI port.";
+    if (!failure->empty()) {
+        return *failure;
     }
-    if (!connected->load()) {
-        request(
-            [made = port->load()](jack_client_t* client) { jack_port_unregister(client, made); });
-        return "The port \"" + target + "\" is gone.";
-    }
-    return port->load();
+    return *made;
 }
 
-// With no output left the client stops taking part in cycles, so that it costs nothing idle.
-void JackSession::closeMidiOutput(jack_port_t* port)
+void JackSession::closePorts(std::vector<jack_port_t*> ports)
 {
-    request([port](jack_client_t* client) { jack_port_unregister(client, port); });
-    const bool idle =
-        std::all_of(work_.begin(), work_.end(),
-                    [](const std::atomic<JackCycleWork*>& slot) { return !slot.load(); });
-    if (active_ && idle) {
-        request([](jack_client_t* client) { jack_deactivate(client); });
+    jackthread::post(
+        [self = shared_from_this(), ports = std::move(ports)] { self->removePorts(ports); });
+}
+
+// On the JACK thread. Cycles run only while the client has ports; listing ports does not need
+// them. On failure, nothing made is kept.
+std::string JackSession::makePorts(const std::vector<JackPortRequest>& requests,
+                                   std::vector<jack_port_t*>& made)
+{
+    if (stopped()) {
+        return stoppedReason;
+    }
+    if (!active_ && jack_activate(client_) != 0) {
+        return "JACK would not run this program's client.";
+    }
+    active_ = true;
+    std::string failure;
+    for (const JackPortRequest& request : requests) {
+        jack_port_t* port = jack_port_register(client_, freePortName(request.baseName).c_str(),
+                                               request.type, JackPortIsOutput, 0);
+        if (port == nullptr) {
+            failure = "JACK could not give this program a port.";
+            break;
+        }
+        made.push_back(port);
+        ++ports_;
+        if (!request.target.empty() &&
+            jack_connect(client_, jack_port_name(port), request.target.c_str()) != 0) {
+            failure = "The port \"" + request.target + "\" is gone.";
+            break;
+        }
+    }
+    if (!failure.empty()) {
+        removePorts(made);
+        made.clear();
+    }
+    return failure;
+}
+
+// On the JACK thread. With no port left the client stops taking part in cycles, so that it costs
+// nothing idle.
+void JackSession::removePorts(const std::vector<jack_port_t*>& ports)
+{
+    if (stopped()) {
+        return;
+    }
+    for (jack_port_t* port : ports) {
+        jack_port_unregister(client_, port);
+        --ports_;
+    }
+    if (active_ && ports_ == 0) {
+        jack_deactivate(client_);
         active_ = false;
     }
+}
+
+// The base name, or "name-2", "name-3"... while a port made before still has it.
+std::string JackSession::freePortName(const std::string& baseName) const
+{
+    const std::string prefix = std::string(jack_get_client_name(client_)) + ":";
+    std::string name = baseName;
+    for (int suffix = 2; jack_port_by_name(client_, (prefix + name).c_str()) != nullptr; ++suffix) {
+        name = baseName + "-" + std::to_string(suffix);
+    }
+    return name;
 }
 
 bool JackSession::attach(JackCycleWork& work)
@@ -282,9 +281,7 @@ int JackSession::process(jack_nframes_t frames, void* self)
 
 void JackSession::shutdown(void* self)
 {
-    auto* session = static_cast<JackSession*>(self);
-    Loss none = Loss::none;
-    session->lost_.compare_exchange_strong(none, Loss::stopped);
+    static_cast<JackSession*>(self)->stopped_.store(true, std::memory_order_release);
 }
 
 }  // namespace midiout

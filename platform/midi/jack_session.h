@@ -1,6 +1,6 @@
-// The program's one JACK client, shared by the server check, the port listing and the MIDI
-// outputs. Every request that waits for the server is bounded: a server that stops answering
-// costs one deadline, after which the session counts as lost and asks it nothing more.
+// The program's one JACK client, shared by the server check, the port listing and the outputs.
+// Every call that waits for the server runs on the JACK thread with a deadline: a server that
+// stops answering costs one deadline, after which requests fail at once until it answers again.
 #pragma once
 
 #include <jack/jack.h>
@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
@@ -24,33 +25,44 @@ protected:
     ~JackCycleWork() = default;
 };
 
-class JackSession {
+// An output port to make, and the port it is connected to (none when empty).
+struct JackPortRequest {
+    std::string baseName;  // the port is named this, or this with "-2", "-3"... when taken
+    const char* type;      // JACK_DEFAULT_MIDI_TYPE or JACK_DEFAULT_AUDIO_TYPE
+    std::string target;
+};
+
+class JackSession : public std::enable_shared_from_this<JackSession> {
 public:
-    // The program's session, connected now when there is none yet or the last one was lost.
+    // The program's session, connected now when there is none yet or its server has stopped.
     // nullptr, with the reason in words for the user, when no server answers in time. Never
     // starts a server.
-    static JackSession* connect(std::string* whyNot = nullptr);
+    static std::shared_ptr<JackSession> connect(std::string* whyNot = nullptr);
     // Starts connecting in the background, so that a later connect() finds the client ready.
     static void prepare();
-    // Closes the session as the program ends. False when a request to the server may still be
-    // under way inside libjack, so that nothing may tear libjack down.
+    // Closes the session as the program ends, once every output is closed. False when a call to
+    // the server may still be under way inside libjack, so that nothing may tear libjack down.
     static bool disconnect();
 
     JackSession(const JackSession&) = delete;
     JackSession& operator=(const JackSession&) = delete;
 
-    bool lost() const { return lost_.load(std::memory_order_acquire) != Loss::none; }
-    // Why the server can no longer be used, in words for the user; empty while it answers.
+    // True once the server has stopped, or while it does not answer.
+    bool lost() const;
+    // Why the server cannot be used, in words for the user; empty while it answers.
     std::string lostReason() const;
 
     // The full names of the server's MIDI input ports, in the server's order.
     std::vector<std::string> midiInputPorts() const;
+    // The full names of the server's physical audio playback ports, in the server's order.
+    std::vector<std::string> playbackPorts() const;
 
-    // A MIDI output port of this client, connected to `target`, or the reason it could not be
-    // made.
-    std::variant<jack_port_t*, std::string> openMidiOutput(const std::string& target);
-    // Removes the port; call it once its work is detached.
-    void closeMidiOutput(jack_port_t* port);
+    // Output ports of this client, one per request and each connected to its target, made in one
+    // go; or the reason they could not be made (none is left behind then).
+    std::variant<std::vector<jack_port_t*>, std::string> openPorts(
+        std::vector<JackPortRequest> requests);
+    // Removes the ports, in the background; call it once their work is detached.
+    void closePorts(std::vector<jack_port_t*> ports);
 
     // Runs `work` in every cycle from now on; false when too many outputs are open.
     bool attach(JackCycleWork& work);
@@ -59,29 +71,37 @@ public:
 
     jack_nframes_t frameTime() const { return jack_frame_time(client_); }
     jack_nframes_t lastFrameTime() const { return jack_last_frame_time(client_); }
+    // Hz; only while the session is not lost.
+    jack_nframes_t sampleRate() const { return jack_get_sample_rate(client_); }
     // Cycles completed so far.
     unsigned cycles() const { return cycles_.load(std::memory_order_acquire); }
 
 private:
-    enum class Loss { none, stopped, stalled };
-    // Enough for the output in use and the one opened to replace it, with room to spare.
+    // Enough for the outputs in use and those opened to replace them, with room to spare.
     static constexpr std::size_t workSlots = 8;
 
     explicit JackSession(jack_client_t* client) : client_(client) {}
+    // Opens a client on the JACK thread; null when no server runs.
+    static std::shared_ptr<JackSession> open();
 
-    bool activate();
-    bool request(std::function<void(jack_client_t*)> call);
-    std::string freePortName() const;
+    bool stopped() const { return stopped_.load(std::memory_order_acquire); }
+    // The parts of a request that run on the JACK thread, with this session's client.
+    std::string makePorts(const std::vector<JackPortRequest>& requests,
+                          std::vector<jack_port_t*>& made);
+    void removePorts(const std::vector<jack_port_t*>& ports);
+    std::string freePortName(const std::string& baseName) const;
 
     static int process(jack_nframes_t frames, void* self);
     static void shutdown(void* self);
 
     jack_client_t* client_;
+    // Only the JACK thread reads and writes these two.
     bool active_ = false;
+    std::size_t ports_ = 0;
     std::array<std::atomic<JackCycleWork*>, workSlots> work_{};
     std::atomic<bool> inCycle_{false};
     std::atomic<unsigned> cycles_{0};
-    std::atomic<Loss> lost_{Loss::none};
+    std::atomic<bool> stopped_{false};
 };
 
 }  // namespace midiout

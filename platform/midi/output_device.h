@@ -16,6 +16,9 @@ public:
     // One packed short message: status in bits 0-7, data bytes in bits 8-15 and 16-23. False
     // when the device refuses it, for instance because it is gone.
     virtual bool send(std::uint32_t packed) = 0;
+    // Why messages sent now do not reach the device (its server is gone), in words for the
+    // user; empty while they do, as far as is known.
+    virtual std::string silenceReason() const { return {}; }
 };
 
 // Either the open output or, on failure, the reason in words for the user.

@@ -58,4 +58,14 @@ bool SynthRenderer::renderInterleaved(std::span<float> stereo)
     return true;
 }
 
+void SynthRenderer::renderPlanar(float* left, float* right, int frames)
+{
+    if (!shouldRender(frames)) {
+        std::fill_n(left, frames, 0.0f);
+        std::fill_n(right, frames, 0.0f);
+        return;
+    }
+    fluid::fluid_synth_write_float(engine_.synth(), frames, left, 0, 1, right, 0, 1);
+}
+
 }  // namespace midiout

@@ -22,6 +22,8 @@ public:
                        float* out[]);
     // Fills interleaved stereo frames; false when they are zeros and the synth did not run.
     bool renderInterleaved(std::span<float> stereo);
+    // Fills `frames` samples of each channel's own buffer, zeros while the synth is silent.
+    void renderPlanar(float* left, float* right, int frames);
 
 private:
     bool shouldRender(int frames);

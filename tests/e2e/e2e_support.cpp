@@ -320,6 +320,15 @@ std::string ProgramTest::openServers()
     return xruns_ ? "" : "JACK refused a second client";
 }
 
+// libjack frees every client of a dead server when the next client opens; so the old ones are
+// closed first, while they are still whole.
+std::string ProgramTest::reconnectToServer()
+{
+    capture_.reset();
+    xruns_.reset();
+    return openServers();
+}
+
 // The whole display at the failure, kept under the log's name, to see what the program showed.
 void ProgramTest::saveScreenshotOfDisplay() const
 {

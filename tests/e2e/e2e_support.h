@@ -39,6 +39,7 @@ struct Point {
 namespace mainWindow {
 constexpr Point firstDeviceRow{64, 50};     // device list (24, 40, 193, 95), rows about 15 high
 constexpr Point openDevice{328, 84};        // "open device" (240, 40, 177, 89)
+constexpr Point playRawEntry{120, 200};     // "enter data and click to play" (32, 160, 177, 81)
 constexpr Point exitButton{216, 280};       // "Exit" (16, 264, 401, 33)
 constexpr Point volumeDownArrow{168, 456};  // volume bar (160, 368, 17, 97), arrow 17 high
 constexpr Point stop{208, 540};             // "Stop!" (16, 512, 385, 57)
@@ -120,14 +121,17 @@ protected:
     void expectCleanExit(const std::string& window);
     // Saves the window's pixels as a PNG (tests/tools/window-screenshot); true on success.
     bool screenshot(const std::string& window, const std::string& path) const;
+    // Selects the capture port in the main window's list and opens it; true once the program
+    // has connected to the port.
+    bool openCaptureDevice(const std::string& window);
+    // After the JACK server was started again: the test's clients of the server that died are
+    // closed, then made anew; what is missing, or empty.
+    std::string reconnectToServer();
 
     std::unique_ptr<testsupport::JackCapture> capture_;
 
 private:
     std::string openServers();
-    // Selects the capture port in the main window's list and opens it; true once the program
-    // has connected to the port.
-    bool openCaptureDevice(const std::string& window);
     void saveScreenshotOfDisplay() const;
     void showLogOnFailure() const;
 

@@ -346,8 +346,8 @@ TEST(BuiltinSynthDevice, WithoutSoundServersFallsToAlsaOrNamesEachOutputsReason)
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     if (auto* reason = std::get_if<std::string>(&opened)) {
         EXPECT_TRUE(
-            reason->starts_with("No audio output could be started (tried: jack (no JACK "
-                                "server running), pulseaudio ("))
+            reason->starts_with("No audio output could be started (tried: jack (the JACK "
+                                "server is not running), pulseaudio ("))
             << *reason;
         EXPECT_NE(reason->find("), alsa ("), std::string::npos) << *reason;
         return;

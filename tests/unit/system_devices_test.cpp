@@ -6,13 +6,18 @@
 #include <filesystem>
 #include <optional>
 
-#include "platform/midi/jack_server.h"
+#include "platform/midi/jack_session.h"
 #include "platform/midi/midi_out.h"
 
 namespace {
 
 using namespace winmm;
-using midiout::jackServerRunning;
+
+// Whether the program's JACK session answers, connecting it first when needed.
+bool jackServerRunning()
+{
+    return midiout::JackSession::connect() != nullptr;
+}
 
 std::string deviceName(UINT device)
 {

@@ -1,0 +1,15 @@
+// The built-in synthesizer's audio through the program's JACK session.
+#pragma once
+
+#include "platform/midi/audio_output.h"
+#include "platform/midi/synth_engine.h"
+#include "platform/midi/synth_renderer.h"
+
+namespace midiout {
+
+// Two output ports of the program's client, "synth-left" and "synth-right", connected to the
+// first two physical playback ports and rendered in the session's own cycle; the synth is retuned
+// to the server's rate. The reason on failure is a fragment: "no JACK server running".
+AudioStartResult startJackAudio(SynthEngine& engine, SynthRenderer& renderer);
+
+}  // namespace midiout

@@ -1,0 +1,54 @@
+// A test of the running program against a dummy-driver JACK server of the test's own, which the
+// test can stall, resume, kill and start again without disturbing any other test.
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+
+namespace e2e {
+
+// The test's capture client and the program are pointed at the server. A killed server leaves
+// its shared memory behind until the next server of its name starts; few ports keep that small.
+class OwnJackServerTest : public ProgramTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the server (again); false when it is not ready in time.
+    bool startServer();
+    void stallServer();
+    void resumeServer();
+    // Kills the server, as a crash would; its clients see the connection go.
+    void killServer();
+
+    // The program's windows titled like the main window: the window and any message box.
+    std::vector<std::string> mainWindowTitled();
+    // Waits for a message box over the main window; false when none shows within the deadline.
+    bool messageBoxShown(std::chrono::milliseconds deadline);
+    // Dismisses the message box and waits until it is gone.
+    bool dismissMessageBox();
+    // The full names of the server's ports that belong to clients named "vorlik...".
+    std::vector<std::string> programPorts();
+
+    const std::string& serverName() const { return serverName_; }
+
+private:
+    // Ends the server cleanly when it answers, so that the server registry frees its place.
+    void stopServer();
+    void removeLeftovers() const;
+
+    // One name for every run: the registry of servers frees a killed server's place only when a
+    // server of the same name starts.
+    std::string serverName_ = "vorlik-stalled-server";
+    std::optional<std::string> savedServer_;
+    pid_t wrapper_ = 0;
+    pid_t jackd_ = 0;
+    bool stalled_ = false;
+};
+
+}  // namespace e2e
