@@ -56,6 +56,11 @@ bool deviceOpen()
     return handleOpen;
 }
 
+std::string deviceSilenceReason()
+{
+    return handleOpen ? winmm::midiOutSilenceReason(Devicehandle) : std::string();
+}
+
 bool finishOutput()
 {
     closeDevice();

@@ -24,6 +24,10 @@ std::string openDevice(unsigned device);
 // Whether the device behind Devicehandle is open.
 bool deviceOpen();
 
+// Why the open device cannot sound now (for instance its server has stopped), in words for the
+// user; empty while it can, as far as is known, or when none is open.
+std::string deviceSilenceReason();
+
 // Closes the device and every connection to a MIDI or sound server, as the program ends. False
 // when a server did not answer: the program must then end without the libraries' teardown.
 bool finishOutput();

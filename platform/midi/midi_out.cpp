@@ -146,6 +146,13 @@ std::string midiOutLastOpenError()
     return state().lastOpenError;
 }
 
+std::string midiOutSilenceReason(HMIDIOUT handle)
+{
+    const OutputState& s = state();
+    const auto it = s.open.find(handle);
+    return it == s.open.end() ? std::string() : it->second->silenceReason();
+}
+
 }  // namespace winmm
 
 namespace midiout {

@@ -53,6 +53,9 @@ MMRESULT midiOutClose(HMIDIOUT handle);
 
 // Why the last failing midiOutOpen failed, in words for the user; empty after a success.
 std::string midiOutLastOpenError();
+// Why messages sent through the handle do not reach its device now, in words for the user;
+// empty while they do as far as is known, and for a handle that is not open.
+std::string midiOutSilenceReason(HMIDIOUT handle);
 
 }  // namespace winmm
 

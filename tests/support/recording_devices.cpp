@@ -10,6 +10,7 @@ struct RecordingDevices::Log {
     std::vector<std::string> names;
     std::vector<bool> capabilitiesFail;
     std::map<std::size_t, std::string> openFailures;
+    std::map<std::size_t, std::string> silenceReasons;
     std::vector<SentMessage> messages;
     std::vector<std::size_t> opened;
     std::vector<std::uint32_t> closed;
@@ -20,8 +21,9 @@ namespace {
 
 class RecordingOutput final : public midiout::OpenOutput {
 public:
-    RecordingOutput(std::shared_ptr<RecordingDevices::Log> log, std::uint32_t handle)
-        : log_(std::move(log)), handle_(handle)
+    RecordingOutput(std::shared_ptr<RecordingDevices::Log> log, std::size_t device,
+                    std::uint32_t handle)
+        : log_(std::move(log)), device_(device), handle_(handle)
     {
     }
     ~RecordingOutput() override { log_->closed.push_back(handle_); }
@@ -34,8 +36,15 @@ public:
         return true;
     }
 
+    std::string silenceReason() const override
+    {
+        const auto reason = log_->silenceReasons.find(device_);
+        return reason == log_->silenceReasons.end() ? std::string() : reason->second;
+    }
+
 private:
     std::shared_ptr<RecordingDevices::Log> log_;
+    std::size_t device_;
     std::uint32_t handle_;
 };
 
@@ -61,7 +70,7 @@ public:
             return failure->second;
         }
         log_->opened.push_back(number_);
-        return std::make_unique<RecordingOutput>(log_, handle);
+        return std::make_unique<RecordingOutput>(log_, number_, handle);
     }
 
 private:
@@ -104,6 +113,11 @@ void RecordingDevices::failCapabilities(std::size_t device)
 void RecordingDevices::failOpen(std::size_t device, std::string reason)
 {
     log_->openFailures[device] = std::move(reason);
+}
+
+void RecordingDevices::silence(std::size_t device, std::string reason)
+{
+    log_->silenceReasons[device] = std::move(reason);
 }
 
 const std::vector<SentMessage>& RecordingDevices::messages() const

@@ -29,6 +29,8 @@ public:
 
     void failCapabilities(std::size_t device);
     void failOpen(std::size_t device, std::string reason);
+    // From now on the device's open outputs say they cannot sound, for this reason.
+    void silence(std::size_t device, std::string reason);
 
     // Every message sent to any of the devices, in order.
     const std::vector<SentMessage>& messages() const;

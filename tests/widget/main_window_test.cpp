@@ -267,6 +267,23 @@ private slots:
         QCOMPARE(devices().messages().front(), (SentMessage{working, 0x00007BB0}));
     }
 
+    // "Stays open" alone would be untrue of a device whose server has gone.
+    void failedOpenSaysWhenTheDeviceOpenedBeforeIsSilent()
+    {
+        recordOn({"port", "synth"}).failOpen(1, "No audio output could be started.");
+        tessaro1& main = window();
+        main.show();
+        selectRow(main.List3, 0);
+        click(main.Command1);
+        devices().silence(0, "The JACK server has stopped.");
+        selectRow(main.List3, 1);
+        click(main.Command1);
+        QCOMPARE(boxes().size(), 1);
+        QVERIFY(
+            boxes()[0].contains("The device opened before stays open but makes no sound now. "
+                                "The JACK server has stopped."));
+    }
+
     void volumeBarSendsChannelVolumeOnTheChannelBarsChannel()
     {
         tessaro1& main = loadAndOpen();

@@ -49,6 +49,16 @@ QString decimal(int value)
     return QString::number(value);
 }
 
+// What becomes of the device opened before when another cannot be opened in its place; a device
+// whose server has gone is still open, but silent.
+std::string openedBefore(const std::string& silenceReason)
+{
+    if (silenceReason.empty()) {
+        return "\n\nThe device opened before stays open.";
+    }
+    return "\n\nThe device opened before stays open but makes no sound now. " + silenceReason;
+}
+
 }  // namespace
 
 tessaro1::tessaro1()
@@ -185,7 +195,7 @@ void tessaro1::Command1_Click()
     QString text = QString("\"%1\" could not be opened.\n\n%2")
                        .arg(List3->item(device)->text(), QString::fromStdString(failure));
     if (midi::deviceOpen()) {
-        text += "\n\nThe device opened before stays open.";
+        text += QString::fromStdString(openedBefore(midi::deviceSilenceReason()));
     }
     toolkit::showMessageBox(this, text);
 }
