@@ -63,11 +63,7 @@ TEST_F(JackServerFaults, ExitAfterAFailedOpenWhileTheServerIsDeadEndsTheProgramC
     click(window, mainWindow::openDevice);
     ASSERT_TRUE(messageBoxShown(boxDeadline)) << "no message box after \"open device\"";
     ASSERT_TRUE(dismissMessageBox());
-    click(window, mainWindow::exitButton);
-    std::optional<int> status;
-    EXPECT_TRUE(waitUntil([&] { return (status = exited()).has_value(); }, exitDeadline))
-        << "the program still runs 2 s after \"Exit\"";
-    EXPECT_EQ(status, 0);
+    expectExitWithin(window, exitDeadline);
 }
 
 TEST_F(JackServerFaults, ReopeningDeviceZeroAndAPortAfterTheServerCameBackSoundsAndDelivers)

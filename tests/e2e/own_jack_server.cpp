@@ -173,6 +173,16 @@ bool OwnJackServerTest::dismissMessageBox()
     return waitUntil([&] { return mainWindowTitled().size() == 1; }, effectDeadline);
 }
 
+void OwnJackServerTest::expectExitWithin(const std::string& window,
+                                         std::chrono::milliseconds deadline)
+{
+    click(window, mainWindow::exitButton);
+    std::optional<int> status;
+    EXPECT_TRUE(waitUntil([&] { return (status = exited()).has_value(); }, deadline))
+        << "the program still runs " << deadline.count() << " ms after \"Exit\"";
+    EXPECT_EQ(status, 0);
+}
+
 std::vector<std::string> OwnJackServerTest::programPorts()
 {
     std::vector<std::string> ours;

@@ -32,6 +32,8 @@ protected:
     bool messageBoxShown(std::chrono::milliseconds deadline);
     // Dismisses the message box and waits until it is gone.
     bool dismissMessageBox();
+    // Clicks "Exit" and expects the program to end with status 0 within the deadline.
+    void expectExitWithin(const std::string& window, std::chrono::milliseconds deadline);
     // The full names of the server's ports that belong to clients named "vorlik...".
     std::vector<std::string> programPorts();
 

@@ -18,11 +18,7 @@ TEST_F(StalledJackServer, ExitEndsTheProgramWithinTwoSecondsWhileTheServerIsStop
     ASSERT_FALSE(window.empty());
     stallServer();
     const auto clicked = Clock::now();
-    click(window, mainWindow::exitButton);
-    std::optional<int> status;
-    EXPECT_TRUE(waitUntil([&] { return (status = exited()).has_value(); }, exitDeadline))
-        << "the program still runs 2 s after \"Exit\"";
-    EXPECT_EQ(status, 0);
+    expectExitWithin(window, exitDeadline);
     std::printf("Exit took %.0f ms with the server stopped\n",
                 std::chrono::duration<double, std::milli>(Clock::now() - clicked).count());
 }
@@ -40,11 +36,7 @@ TEST_F(StalledJackServer, OpenDeviceSaysWhyWithinASecondAndExitStillEnds)
                 std::chrono::duration<double, std::milli>(Clock::now() - clicked).count());
     killServer();
     ASSERT_TRUE(dismissMessageBox());
-    click(window, mainWindow::exitButton);
-    std::optional<int> status;
-    EXPECT_TRUE(waitUntil([&] { return (status = exited()).has_value(); }, exitDeadline))
-        << "the program still runs 2 s after \"Exit\"";
-    EXPECT_EQ(status, 0);
+    expectExitWithin(window, exitDeadline);
 }
 
 }  // namespace
