@@ -1,40 +1,27 @@
-// Opens device 0 on the JACK server or, with JACK out of its reach, on the PulseAudio server.
+// Opens device 0 on the one audio output a benchmark names: JACK or PulseAudio.
 #pragma once
 
-#include <cstdlib>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "platform/midi/builtin_synth.h"
+#include "platform/midi/synth_engine.h"
 
 namespace bench {
 
-// "jack" or "pulseaudio"; the JACK server for pulseaudio is one that does not exist. Throws
-// when device 0 does not open on that output.
+// "jack" or "pulseaudio": device 0 on that output alone. Throws when it does not open there.
 inline std::unique_ptr<midiout::BuiltinSynthOutput> openBuiltinSynthOn(const std::string& output)
 {
-    static const std::optional<std::string> jackServer =
-        std::getenv("JACK_DEFAULT_SERVER")
-            ? std::optional<std::string>(std::getenv("JACK_DEFAULT_SERVER"))
-            : std::nullopt;
-    if (output == "pulseaudio") {
-        setenv("JACK_DEFAULT_SERVER", "vorlik-no-such-server", 1);
-    } else if (jackServer) {
-        setenv("JACK_DEFAULT_SERVER", jackServer->c_str(), 1);
-    } else {
-        unsetenv("JACK_DEFAULT_SERVER");
-    }
-    midiout::OpenResult opened = midiout::makeBuiltinSynth()->open(1);
-    if (auto* reason = std::get_if<std::string>(&opened)) {
+    midiout::SynthEngine::CreateResult created = midiout::SynthEngine::create();
+    if (auto* reason = std::get_if<std::string>(&created)) {
         throw std::runtime_error("device 0: " + *reason);
     }
-    std::unique_ptr<midiout::BuiltinSynthOutput> synth(static_cast<midiout::BuiltinSynthOutput*>(
-        std::get<std::unique_ptr<midiout::OpenOutput>>(opened).release()));
-    if (synth->audioDriver() != output) {
-        throw std::runtime_error("device 0 plays through " + synth->audioDriver() + ", not " +
-                                 output);
+    std::string reason;
+    auto synth = midiout::BuiltinSynthOutput::start(
+        std::get<std::unique_ptr<midiout::SynthEngine>>(std::move(created)), reason, output);
+    if (!synth) {
+        throw std::runtime_error("device 0 on " + output + ": " + reason);
     }
     return synth;
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -65,7 +66,8 @@ BuiltinSynthOutput::BuiltinSynthOutput(std::unique_ptr<SynthEngine> engine)
 BuiltinSynthOutput::~BuiltinSynthOutput() = default;
 
 std::unique_ptr<BuiltinSynthOutput> BuiltinSynthOutput::start(std::unique_ptr<SynthEngine> engine,
-                                                              std::string& reason)
+                                                              std::string& reason,
+                                                              std::string_view only)
 {
     std::unique_ptr<BuiltinSynthOutput> output(new BuiltinSynthOutput(std::move(engine)));
     SynthEngine& synth = *output->engine_;
@@ -76,7 +78,13 @@ std::unique_ptr<BuiltinSynthOutput> BuiltinSynthOutput::start(std::unique_ptr<Sy
                        [&] { return startPulseOutput(renderer, synth.sampleRate()); }},
         AudioCandidate{"alsa", [&] { return startListedDriver("alsa", synth, renderer); }},
     };
-    auto started = startFirstAudioOutput(candidates);
+    std::span<const AudioCandidate> tried = candidates;
+    if (!only.empty()) {
+        const auto named = std::find_if(candidates.begin(), candidates.end(),
+                                        [&](const AudioCandidate& c) { return c.name == only; });
+        tried = named == candidates.end() ? tried.first(0) : std::span(named, 1);
+    }
+    auto started = startFirstAudioOutput(tried);
     if (auto* why = std::get_if<std::string>(&started)) {
         reason = std::move(*why);
         return nullptr;

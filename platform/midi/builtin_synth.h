@@ -17,9 +17,12 @@ inline constexpr std::string_view builtinSynthName = "Built-in Synthesizer";
 
 class BuiltinSynthOutput final : public OpenOutput {
 public:
-    // Starts the first audio output that plays; null with the reason in `reason` otherwise.
+    // Starts the first audio output that plays, or only the one named `only` ("jack",
+    // "pulseaudio", "alsa") when given, for measuring each; null with the reason in `reason`
+    // otherwise.
     static std::unique_ptr<BuiltinSynthOutput> start(std::unique_ptr<SynthEngine> engine,
-                                                     std::string& reason);
+                                                     std::string& reason,
+                                                     std::string_view only = {});
     ~BuiltinSynthOutput() override;
 
     bool send(std::uint32_t packed) override;
