@@ -38,7 +38,7 @@ OpenResult JackOutput::open(const std::string& targetPort)
     std::string whyNot;
     std::shared_ptr<JackSession> session = JackSession::connect(&whyNot);
     if (session == nullptr) {
-        return whyNot + " \"" + targetPort + "\" cannot be opened.";
+        return "\"" + targetPort + "\" cannot be opened. " + whyNot;
     }
     std::unique_ptr<JackOutput> output(new JackOutput(session));
     if (output->queue_ == nullptr) {

@@ -36,7 +36,7 @@ class JackSession : public std::enable_shared_from_this<JackSession> {
 public:
     // The program's session, connected now when there is none yet or its server has stopped.
     // nullptr, with the reason in words for the user, when no server answers in time. Never
-    // starts a server.
+    // starts a server. These three are for the window thread alone.
     static std::shared_ptr<JackSession> connect(std::string* whyNot = nullptr);
     // Starts connecting in the background, so that a later connect() finds the client ready.
     static void prepare();
@@ -71,7 +71,7 @@ public:
 
     jack_nframes_t frameTime() const { return jack_frame_time(client_); }
     jack_nframes_t lastFrameTime() const { return jack_last_frame_time(client_); }
-    // Hz; only while the session is not lost.
+    // Hz, the server's own.
     jack_nframes_t sampleRate() const { return jack_get_sample_rate(client_); }
     // Cycles completed so far.
     unsigned cycles() const { return cycles_.load(std::memory_order_acquire); }
