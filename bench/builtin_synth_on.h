@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/midi/builtin_synth.h"
-#include "platform/midi/synth_engine.h"
+#include "platform/synth/builtin_synth.h"
+#include "platform/synth/synth_engine.h"
 
 namespace bench {
 

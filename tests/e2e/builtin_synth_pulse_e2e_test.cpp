@@ -1,6 +1,6 @@
 // End to end: device 0 with only a PulseAudio server reachable plays into its null sink, as
 // recorded from the sink's monitor with parec.
-#include "platform/midi/builtin_synth.h"
+#include "platform/synth/builtin_synth.h"
 #include "support/signal_analysis.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Tests of the choice of audio output and of the gate that skips rendering a silent synth.
-#include "platform/midi/audio_output.h"
-#include "platform/midi/silence_gate.h"
+#include "platform/synth/audio_output.h"
+#include "platform/synth/silence_gate.h"
 
 #include <gtest/gtest.h>
 

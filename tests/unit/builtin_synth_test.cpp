@@ -1,7 +1,7 @@
 // Tests of the built-in synthesizer: its engine rendered offline, and the device.
-#include "platform/midi/builtin_synth.h"
-#include "platform/midi/synth_engine.h"
-#include "platform/midi/synth_renderer.h"
+#include "platform/synth/builtin_synth.h"
+#include "platform/synth/synth_engine.h"
+#include "platform/synth/synth_renderer.h"
 #include "support/signal_analysis.h"
 
 #include <gtest/gtest.h>

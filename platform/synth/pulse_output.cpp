@@ -1,5 +1,5 @@
 // An audio output through a PulseAudio stream of our own (PipeWire's PulseAudio server too).
-#include "platform/midi/pulse_output.h"
+#include "platform/synth/pulse_output.h"
 
 #include <pulse/pulseaudio.h>
 

@@ -1,5 +1,5 @@
 // Loads FluidSynth on first use and finds its functions.
-#include "platform/midi/fluid_library.h"
+#include "platform/synth/fluid_library.h"
 
 #include <dlfcn.h>
 

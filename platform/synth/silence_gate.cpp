@@ -1,5 +1,5 @@
 // Decides, block by block, whether the synthesizer needs running or its output is known silent.
-#include "platform/midi/silence_gate.h"
+#include "platform/synth/silence_gate.h"
 
 namespace midiout {
 

@@ -1,5 +1,5 @@
 // An audio output through one of FluidSynth's own drivers ("alsa"), pulling from a SynthRenderer.
-#include "platform/midi/fluid_driver_output.h"
+#include "platform/synth/fluid_driver_output.h"
 
 #include "platform/midi/quiet_libraries.h"
 

@@ -1,5 +1,5 @@
 // The synthesizer's output for an audio driver: rendered while it may sound, zeros once silent.
-#include "platform/midi/synth_renderer.h"
+#include "platform/synth/synth_renderer.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 // The built-in synthesizer as a MIDI output device: a SynthEngine played through an audio output.
-#include "platform/midi/builtin_synth.h"
+#include "platform/synth/builtin_synth.h"
 
-#include "platform/midi/fluid_driver_output.h"
-#include "platform/midi/jack_audio_output.h"
-#include "platform/midi/pulse_output.h"
 #include "platform/midi/short_message.h"
+#include "platform/synth/fluid_driver_output.h"
+#include "platform/synth/jack_audio_output.h"
+#include "platform/synth/pulse_output.h"
 
 #include <algorithm>
 #include <array>

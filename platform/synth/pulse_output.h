@@ -1,8 +1,8 @@
 // An audio output through a PulseAudio stream of our own (PipeWire's PulseAudio server too).
 #pragma once
 
-#include "platform/midi/audio_output.h"
-#include "platform/midi/synth_renderer.h"
+#include "platform/synth/audio_output.h"
+#include "platform/synth/synth_renderer.h"
 
 namespace midiout {
 

@@ -1,10 +1,10 @@
 // The built-in synthesizer as a MIDI output device: a SynthEngine played through an audio output.
 #pragma once
 
-#include "platform/midi/audio_output.h"
 #include "platform/midi/output_device.h"
-#include "platform/midi/synth_engine.h"
-#include "platform/midi/synth_renderer.h"
+#include "platform/synth/audio_output.h"
+#include "platform/synth/synth_engine.h"
+#include "platform/synth/synth_renderer.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,9 +1,9 @@
 // An audio output through one of FluidSynth's own drivers ("alsa"), pulling from a SynthRenderer.
 #pragma once
 
-#include "platform/midi/audio_output.h"
-#include "platform/midi/synth_engine.h"
-#include "platform/midi/synth_renderer.h"
+#include "platform/synth/audio_output.h"
+#include "platform/synth/synth_engine.h"
+#include "platform/synth/synth_renderer.h"
 
 #include <string_view>
 

@@ -1,9 +1,9 @@
 // The built-in synthesizer's audio through the program's JACK session.
 #pragma once
 
-#include "platform/midi/audio_output.h"
-#include "platform/midi/synth_engine.h"
-#include "platform/midi/synth_renderer.h"
+#include "platform/synth/audio_output.h"
+#include "platform/synth/synth_engine.h"
+#include "platform/synth/synth_renderer.h"
 
 namespace midiout {
 

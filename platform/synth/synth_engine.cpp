@@ -1,5 +1,5 @@
 // The built-in synthesizer's engine: FluidSynth settings, synth and a loaded GM SoundFont.
-#include "platform/midi/synth_engine.h"
+#include "platform/synth/synth_engine.h"
 
 #include <glib.h>
 

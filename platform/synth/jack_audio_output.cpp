@@ -1,5 +1,5 @@
 // The built-in synthesizer's audio through the program's JACK session.
-#include "platform/midi/jack_audio_output.h"
+#include "platform/synth/jack_audio_output.h"
 
 #include <cctype>
 #include <memory>

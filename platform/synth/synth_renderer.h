@@ -1,8 +1,8 @@
 // The synthesizer's output for an audio driver: rendered while it may sound, zeros once silent.
 #pragma once
 
-#include "platform/midi/silence_gate.h"
-#include "platform/midi/synth_engine.h"
+#include "platform/synth/silence_gate.h"
+#include "platform/synth/synth_engine.h"
 
 #include <span>
 

@@ -1,7 +1,7 @@
 // The built-in synthesizer's engine: FluidSynth settings, synth and a loaded GM SoundFont.
 #pragma once
 
-#include "platform/midi/fluid_library.h"
+#include "platform/synth/fluid_library.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,5 +1,5 @@
 // An audio output playing the built-in synthesizer, and the first of several that starts.
-#include "platform/midi/audio_output.h"
+#include "platform/synth/audio_output.h"
 
 namespace midiout {
 
