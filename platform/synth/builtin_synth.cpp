@@ -4,6 +4,7 @@
 #include "platform/midi/short_message.h"
 #include "platform/synth/fluid_driver_output.h"
 #include "platform/synth/jack_audio_output.h"
+#include "platform/synth/pipewire_output.h"
 #include "platform/synth/pulse_output.h"
 
 #include <algorithm>
@@ -72,8 +73,10 @@ std::unique_ptr<BuiltinSynthOutput> BuiltinSynthOutput::start(std::unique_ptr<Sy
     std::unique_ptr<BuiltinSynthOutput> output(new BuiltinSynthOutput(std::move(engine)));
     SynthEngine& synth = *output->engine_;
     SynthRenderer& renderer = output->renderer_;
-    const std::array<AudioCandidate, 3> candidates = {
+    const std::array<AudioCandidate, 4> candidates = {
         AudioCandidate{"jack", [&] { return startJackAudio(synth, renderer); }},
+        AudioCandidate{"pipewire",
+                       [&] { return startPipeWireOutput(renderer, synth.sampleRate()); }},
         AudioCandidate{"pulseaudio",
                        [&] { return startPulseOutput(renderer, synth.sampleRate()); }},
         AudioCandidate{"alsa", [&] { return startListedDriver("alsa", synth, renderer); }},

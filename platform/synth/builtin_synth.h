@@ -18,8 +18,8 @@ inline constexpr std::string_view builtinSynthName = "Built-in Synthesizer";
 class BuiltinSynthOutput final : public OpenOutput {
 public:
     // Starts the first audio output that plays, or only the one named `only` ("jack",
-    // "pulseaudio", "alsa") when given, for measuring each; null with the reason in `reason`
-    // otherwise.
+    // "pipewire", "pulseaudio", "alsa") when given, for measuring each; null with the reason in
+    // `reason` otherwise.
     static std::unique_ptr<BuiltinSynthOutput> start(std::unique_ptr<SynthEngine> engine,
                                                      std::string& reason,
                                                      std::string_view only = {});
@@ -28,7 +28,7 @@ public:
     bool send(std::uint32_t packed) override;
     std::string silenceReason() const override { return audio_->silenceReason(); }
 
-    // The audio output that plays: "jack", "pulseaudio" or "alsa".
+    // The audio output that plays: "jack", "pipewire", "pulseaudio" or "alsa".
     const std::string& audioDriver() const { return audioDriver_; }
 
 private:
@@ -43,8 +43,8 @@ private:
 };
 
 // The device lists under builtinSynthName; the SoundFont loads and audio starts only on open().
-// Audio plays through JACK when a server runs, else through the desktop's sound server, else
-// through ALSA.
+// Audio plays through JACK when jackd runs, else through a PipeWire stream when a PipeWire
+// daemon answers, else through PulseAudio, else through ALSA.
 std::unique_ptr<OutputDevice> makeBuiltinSynth();
 
 }  // namespace midiout

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/midi/jack_library.h"
 #include "platform/midi/jack_session.h"
 
 namespace midiout {
@@ -86,6 +87,9 @@ void JackAudioOutput::process(jack_nframes_t frames)
 
 AudioStartResult startJackAudio(SynthEngine& engine, SynthRenderer& renderer)
 {
+    if (jackLibraryIsPipeWire()) {
+        return std::string("PipeWire's JACK library, whose graph the PipeWire stream plays into");
+    }
     std::string whyNot;
     std::shared_ptr<JackSession> session = JackSession::connect(&whyNot);
     if (session == nullptr) {

@@ -335,11 +335,12 @@ private:
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-// Without a JACK or PulseAudio server only ALSA is left; on a machine without a sound card the
-// reason then names all three outputs in order, each with its own reason.
+// Without a JACK, PipeWire or PulseAudio server only ALSA is left; on a machine without a sound
+// card the reason then names all four outputs in order, each with its own reason.
 TEST(BuiltinSynthDevice, WithoutSoundServersFallsToAlsaOrNamesEachOutputsReason)
 {
     const ScopedEnvironment noServers{{"JACK_DEFAULT_SERVER", "vorlik-no-such-server"},
+                                      {"PIPEWIRE_REMOTE", "vorlik-no-such-daemon"},
                                       {"PULSE_SERVER", "unix:/nonexistent/vorlik-pulse"}};
     testing::internal::CaptureStderr();
     OpenResult opened = makeBuiltinSynth()->open(1);
@@ -347,7 +348,8 @@ TEST(BuiltinSynthDevice, WithoutSoundServersFallsToAlsaOrNamesEachOutputsReason)
     if (auto* reason = std::get_if<std::string>(&opened)) {
         EXPECT_TRUE(
             reason->starts_with("No audio output could be started (tried: jack (the JACK "
-                                "server is not running), pulseaudio ("))
+                                "server is not running), pipewire (no PipeWire daemon "
+                                "answers), pulseaudio ("))
             << *reason;
         EXPECT_NE(reason->find("), alsa ("), std::string::npos) << *reason;
         return;
@@ -384,7 +386,7 @@ TEST(BuiltinSynthDevice, OpenPlaysOrGivesAReasonAndPrintsNothingToTheTerminal)
     auto* output =
         dynamic_cast<BuiltinSynthOutput*>(std::get<std::unique_ptr<OpenOutput>>(opened).get());
     ASSERT_NE(output, nullptr);
-    const std::vector<std::string> drivers = {"jack", "pulseaudio", "alsa"};
+    const std::vector<std::string> drivers = {"jack", "pipewire", "pulseaudio", "alsa"};
     EXPECT_NE(std::find(drivers.begin(), drivers.end(), output->audioDriver()), drivers.end());
     RecordProperty("audio_driver", output->audioDriver());
     output->send(0x644590);
