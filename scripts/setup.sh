@@ -6,10 +6,12 @@ set -euo pipefail
 
 build_packages=(cmake g++ make pkg-config qt6-base-dev librtmidi-dev libfluidsynth-dev
                 libasound2-dev libjack-jackd2-dev libpulse-dev libxcb1-dev timgm6mb-soundfont
-                fonts-liberation qt6-wayland)
+                fonts-liberation qt6-wayland libpipewire-0.3-dev)
+# The tests' PipeWire graph: the daemon, its session manager, its PulseAudio service and JACK
+# library (pw-jack), and a D-Bus session daemon of its own.
 test_packages=(libgtest-dev libx11-dev xvfb xdotool x11-utils openbox weston jackd2 pulseaudio
                pulseaudio-utils fluidsynth clang-format clang-tidy desktop-file-utils appstream
-               lintian)
+               lintian pipewire pipewire-bin wireplumber pipewire-pulse pipewire-jack dbus-daemon)
 
 package_packages=(dpkg-dev)
 

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Runs a command with its own virtual X display (with a window manager), Wayland compositor,
-# dummy-driver JACK server and null-sink PulseAudio server, stopped afterwards.
-# VORLIK_JACK_PERIOD sets the JACK server's period in frames (1024 unless set).
+# dummy-driver JACK server, null-sink PulseAudio server and null-sink PipeWire graph (with
+# pipewire-pulse and a session manager), stopped afterwards. The command reaches PulseAudio and
+# JACK as usual; the PipeWire graph only through the VORLIK_PIPEWIRE_* variables (see
+# tests/tools/on_pipewire.sh). VORLIK_JACK_PERIOD sets the JACK server's period in frames (1024
+# unless set).
 # shellcheck disable=SC2317  # the functions run from traps or are passed by name
 set -u
 
@@ -21,6 +24,10 @@ wayland_socket=
 jackd_wrapper=
 pulseaudio_wrapper=
 pulse_socket=
+dbus_wrapper=
+pipewire_wrapper=
+wireplumber_wrapper=
+pipewire_pulse_wrapper=
 command_pid=
 display_number=
 weston_display_number=
@@ -55,16 +62,25 @@ stop_command() {
     wait "$1" 2>/dev/null
 }
 
-# $1: pid of a server's timeout wrapper, which passes TERM on to the server, its child.
-stop_server() {
+# $@: pids of servers' timeout wrappers, which pass TERM on to the servers, their children. All are
+# asked at once, so that their stops overlap; one still running after stop_deadline is killed.
+stop_servers() {
+    local wrapper
+    for wrapper in "$@"; do
+        [[ -n $wrapper ]] && kill -TERM "$wrapper" 2>/dev/null
+    done
+    for wrapper in "$@"; do
+        [[ -n $wrapper ]] || continue
+        exited_in_time "$wrapper" || kill -KILL "$(server_pid "$wrapper")" "$wrapper" 2>/dev/null
+        wait "$wrapper" 2>/dev/null
+    done
+}
+
+# $1: pid of a server's timeout wrapper; prints the server's own pid.
+server_pid() {
     local children=()
-    [[ -n $1 ]] || return 0
-    kill -TERM "$1" 2>/dev/null
-    if ! exited_in_time "$1"; then
-        read -ra children 2>/dev/null <"/proc/$1/task/$1/children"
-        kill -KILL "${children[@]}" "$1" 2>/dev/null
-    fi
-    wait "$1" 2>/dev/null
+    read -ra children 2>/dev/null <"/proc/$1/task/$1/children"
+    echo "${children[0]:-}"
 }
 
 # Only a killed Xvfb leaves its lock and socket behind; they go once their owner is gone.
@@ -81,12 +97,9 @@ cleanup() {
     local status=$?
     trap - INT TERM HUP
     stop_command "$command_pid"
-    stop_server "$pulseaudio_wrapper"
-    stop_server "$jackd_wrapper"
-    stop_server "$weston_wrapper"
-    stop_server "$weston_xvfb_wrapper"
-    stop_server "$openbox_wrapper"
-    stop_server "$xvfb_wrapper"
+    stop_servers "$pipewire_pulse_wrapper" "$wireplumber_wrapper" "$pipewire_wrapper" \
+        "$dbus_wrapper" "$pulseaudio_wrapper" "$jackd_wrapper" "$weston_wrapper" \
+        "$weston_xvfb_wrapper" "$openbox_wrapper" "$xvfb_wrapper"
     remove_stale_display_files "$weston_display_number"
     remove_stale_display_files "$display_number"
     [[ -n $workdir ]] && rm -rf "$workdir"
@@ -209,11 +222,82 @@ start_pulseaudio() {
     wait_until_ready pulseaudio pulseaudio_ready "$pulseaudio_wrapper" "$workdir/pulseaudio.log"
 }
 
+# The graph's own session bus, on which wireplumber depends; no user's bus is ever reached.
+dbus_ready() {
+    [[ -S $workdir/pipewire/bus ]]
+}
+
+pipewire_ready() {
+    env "${pipewire_environment[@]}" pw-cli info 0 >/dev/null 2>&1
+}
+
+# pipewire-pulse answers, and the session manager has made the null sink the default, which it
+# does once it manages the graph (and so links new streams).
+pipewire_pulse_ready() {
+    env "${pipewire_environment[@]}" PULSE_SERVER="unix:$workdir/pipewire/runtime/pulse/native" \
+        pactl get-default-sink 2>/dev/null | grep -qx "$pipewire_sink"
+}
+
+# Everything the graph keeps goes under the work directory, as for PulseAudio; its configuration
+# is the system's plus a drop-in that makes a 48 kHz stereo null sink.
+readonly pipewire_sink=vorlik-null
+pipewire_environment=()
+set_pipewire_environment() {
+    local home=$workdir/pipewire/home dropins
+    dropins=$home/.config/pipewire/pipewire.conf.d
+    mkdir -p "$dropins" "$workdir/pipewire/runtime"
+    chmod 700 "$workdir/pipewire/runtime"
+    printf '%s\n' 'context.objects = [' '    { factory = adapter args = {' \
+        '        factory.name = support.null-audio-sink' "        node.name = $pipewire_sink" \
+        '        node.description = "Null sink" media.class = "Audio/Sink"' \
+        '        audio.position = [ FL FR ] audio.rate = 48000' \
+        '        monitor.channel-volumes = true } }' ']' >"$dropins/null-sink.conf"
+    pipewire_environment=(HOME="$home" XDG_CONFIG_HOME="$home/.config"
+                          XDG_STATE_HOME="$home/.local/state"
+                          XDG_RUNTIME_DIR="$workdir/pipewire/runtime"
+                          PIPEWIRE_RUNTIME_DIR="$workdir/pipewire/runtime"
+                          DBUS_SESSION_BUS_ADDRESS="unix:path=$workdir/pipewire/bus")
+}
+
+# $1: log name, then the command; sets graph_process to the pid of its timeout wrapper.
+graph_process=
+start_in_graph() {
+    local log=$workdir/$1.log
+    shift
+    env "${pipewire_environment[@]}" timeout "$server_lifetime" "$@" </dev/null >"$log" 2>&1 &
+    graph_process=$!
+}
+
+# wireplumber and pipewire-pulse start side by side once pipewire answers; they get ready while
+# the other servers start (see wait_for_pipewire).
+start_pipewire() {
+    set_pipewire_environment
+    start_in_graph dbus dbus-daemon --session --nofork --nopidfile \
+        --address="unix:path=$workdir/pipewire/bus"
+    dbus_wrapper=$graph_process
+    wait_until_ready dbus-daemon dbus_ready "$dbus_wrapper" "$workdir/dbus.log"
+    start_in_graph pipewire pipewire
+    pipewire_wrapper=$graph_process
+    wait_until_ready pipewire pipewire_ready "$pipewire_wrapper" "$workdir/pipewire.log"
+    start_in_graph wireplumber wireplumber
+    wireplumber_wrapper=$graph_process
+    start_in_graph pipewire-pulse pipewire-pulse
+    pipewire_pulse_wrapper=$graph_process
+}
+
+wait_for_pipewire() {
+    wait_until_ready pipewire-pulse pipewire_pulse_ready "$pipewire_pulse_wrapper" \
+        "$workdir/pipewire-pulse.log"
+    running "$wireplumber_wrapper" || fail "wireplumber exited while starting:" \
+        "$workdir/wireplumber.log"
+}
+
 if (($# == 0)); then
     echo "usage: with-test-servers.sh COMMAND [ARGS...]" >&2
     exit 2
 fi
-for tool in timeout Xvfb openbox xdotool weston weston-info jackd jack_lsp pulseaudio pactl; do
+for tool in timeout Xvfb openbox xdotool weston weston-info jackd jack_lsp pulseaudio pactl \
+    dbus-daemon pipewire wireplumber pipewire-pulse pw-cli pw-jack; do
     command -v "$tool" >/dev/null || fail "$tool is not installed"
 done
 
@@ -225,6 +309,7 @@ trap 'exit 143' TERM
 # Nothing run from here on may start a JACK server of its own.
 export JACK_NO_START_SERVER=1
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/with-test-servers.XXXXXX") || fail "cannot make a work directory"
+start_pipewire
 start_xvfb display 1920x1080
 xvfb_wrapper=$xvfb_started
 wait_until_ready Xvfb xvfb_ready "$xvfb_wrapper" "$workdir/display.log"
@@ -234,6 +319,7 @@ start_jackd
 # Without a session bus, D-Bus would try to start one for each program and leak doing so.
 export DBUS_SESSION_BUS_ADDRESS=disabled:
 start_pulseaudio
+wait_for_pipewire
 
 # Without WAYLAND_DISPLAY, toolkits use the virtual display rather than the user's desktop.
 unset WAYLAND_DISPLAY
@@ -243,9 +329,24 @@ export JACK_DEFAULT_SERVER=$jack_server
 export PULSE_SERVER=unix:$pulse_socket PULSE_COOKIE=$workdir/pulse/config/pulse/cookie
 # Tests that run on Wayland connect to this socket, and drive weston's seat on its X display.
 export VORLIK_WAYLAND_DISPLAY=$wayland_socket VORLIK_WAYLAND_SEAT_DISPLAY=:$weston_display_number
+# PipeWire clients find no daemon (a user's included) unless a test asks for the graph.
+mkdir "$workdir/no-pipewire"
+export PIPEWIRE_RUNTIME_DIR=$workdir/no-pipewire
+# What the PipeWire wrappers and the benchmarks switch to; the servers' pids for load figures.
+export VORLIK_PULSEAUDIO_SERVER=$PULSE_SERVER VORLIK_PULSEAUDIO_MONITOR=null.monitor
+export VORLIK_SINK_MONITOR=$VORLIK_PULSEAUDIO_MONITOR
+export VORLIK_PIPEWIRE_RUNTIME_DIR=$workdir/pipewire/runtime
+export VORLIK_PIPEWIRE_PULSE_SERVER=unix:$workdir/pipewire/runtime/pulse/native
+export VORLIK_PIPEWIRE_MONITOR=$pipewire_sink.monitor
+VORLIK_JACKD_PID=$(server_pid "$jackd_wrapper")
+VORLIK_PULSEAUDIO_PID=$(server_pid "$pulseaudio_wrapper")
+VORLIK_PIPEWIRE_PID=$(server_pid "$pipewire_wrapper")
+VORLIK_PIPEWIRE_PULSE_PID=$(server_pid "$pipewire_pulse_wrapper")
+export VORLIK_JACKD_PID VORLIK_PULSEAUDIO_PID VORLIK_PIPEWIRE_PID VORLIK_PIPEWIRE_PULSE_PID
 export VORLIK_TEST_SERVERS=1
 echo "with-test-servers: display $DISPLAY, Wayland display $VORLIK_WAYLAND_DISPLAY," \
-    "JACK server $JACK_DEFAULT_SERVER ($jack_period frames), PulseAudio server $PULSE_SERVER" >&2
+    "JACK server $JACK_DEFAULT_SERVER ($jack_period frames), PulseAudio server $PULSE_SERVER," \
+    "PipeWire graph in $VORLIK_PIPEWIRE_RUNTIME_DIR" >&2
 
 # In the background, so that a signal to this script is acted on at once, not after the command.
 "$@" <&0 &
