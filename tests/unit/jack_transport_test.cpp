@@ -39,14 +39,20 @@ std::vector<Bytes> capturedBytes(JackCapture& capture)
     return bytes;
 }
 
+// One capture client serves the whole suite: PipeWire's JACK library carries nothing to a client
+// opened in a process where another of its clients has closed, which is the test's doing, not
+// the program's (its receivers are other programs).
 class JackTransport : public testing::Test {
 protected:
+    static void SetUpTestSuite() { capture_ = openCapture(); }
+    static void TearDownTestSuite() { capture_.reset(); }
+
     void SetUp() override
     {
-        capture_ = openCapture();
         if (!capture_) {
             GTEST_SKIP() << "no JACK server running";
         }
+        capture_->takeEvents();  // what reached it after an earlier test ended
         const auto device = deviceNamed(midiout::fitDeviceName(capture_->portName()));
         ASSERT_TRUE(device) << capture_->portName() << " is not in the device list";
         ASSERT_EQ(midiOutOpen(&handle_, *device, 0, 0, 0), MMSYSERR_NOERROR)
@@ -60,7 +66,7 @@ protected:
         }
     }
 
-    std::unique_ptr<JackCapture> capture_;
+    static inline std::unique_ptr<JackCapture> capture_;
     HMIDIOUT handle_ = 0;
 };
 
@@ -116,7 +122,9 @@ TEST_F(JackTransport, NoMessageIsLostAcrossManyOpensAndCloses)
         ASSERT_EQ(midiOutOpen(&handle_, device, 0, 0, 0), MMSYSERR_NOERROR);
         for (int note = 0; note < messagesPerRound; ++note) {
             const auto data1 = static_cast<std::uint8_t>(note);
-            const auto data2 = static_cast<std::uint8_t>(round);
+            // Velocity 1 and up: PipeWire's JACK library delivers a note-on of velocity 0 as a
+            // note-off of velocity 64, and this test counts messages, not their spelling.
+            const auto data2 = static_cast<std::uint8_t>(round + 1);
             midiOutShortMsg(handle_, 0x90U | data1 << 8U | static_cast<unsigned>(data2) << 16U);
             expected.push_back({0x90, data1, data2});
         }
