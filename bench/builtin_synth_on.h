@@ -1,4 +1,4 @@
-// Opens device 0 on the one audio output a benchmark names: JACK or PulseAudio.
+// Opens device 0 on the one audio output a benchmark names: JACK, PipeWire or PulseAudio.
 #pragma once
 
 #include <memory>
@@ -10,7 +10,8 @@
 
 namespace bench {
 
-// "jack" or "pulseaudio": device 0 on that output alone. Throws when it does not open there.
+// "jack", "pipewire" or "pulseaudio": device 0 on that output alone. Throws when it does not open
+// there.
 inline std::unique_ptr<midiout::BuiltinSynthOutput> openBuiltinSynthOn(const std::string& output)
 {
     midiout::SynthEngine::CreateResult created = midiout::SynthEngine::create();

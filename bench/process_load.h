@@ -86,27 +86,4 @@ inline std::vector<IdleCost> idleCosts(const std::vector<pid_t>& pids,
     return costs;
 }
 
-// The first process whose command name is `name`, or 0.
-inline pid_t processNamed(const std::string& name)
-{
-    DIR* dir = opendir("/proc");
-    if (dir == nullptr) {
-        return 0;
-    }
-    pid_t found = 0;
-    for (const dirent* entry = readdir(dir); entry != nullptr && found == 0; entry = readdir(dir)) {
-        const std::string id = entry->d_name;
-        if (id.find_first_not_of("0123456789") != std::string::npos) {
-            continue;
-        }
-        std::ifstream comm("/proc/" + id + "/comm");
-        std::string command;
-        if (std::getline(comm, command) && command == name) {
-            found = static_cast<pid_t>(std::stol(id));
-        }
-    }
-    closedir(dir);
-    return found;
-}
-
 }  // namespace bench

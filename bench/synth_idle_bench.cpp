@@ -1,7 +1,7 @@
-// What device 0 costs while open and silent, on the PulseAudio and on the JACK server, beside the
-// fluidsynth program with its defaults on each: CPU share of one core and wakeups per second
-// (context switches of all threads), after the synth has been silent long enough to rest; and
-// beside each, what the sound server (pulseaudio, jackd) costs meanwhile.
+// What device 0 costs while open and silent, on each sound server the test servers script runs
+// (JACK, PulseAudio, PipeWire), beside the fluidsynth program with its defaults on each: CPU share
+// of one core and wakeups per second (context switches of all threads), after the synth has been
+// silent long enough to rest; and beside each, what the server's daemons cost meanwhile.
 //   scripts/with-test-servers.sh build/bench/synth_idle_bench [runs]
 #include <unistd.h>
 
@@ -17,6 +17,7 @@
 #include "builtin_synth_on.h"
 #include "fluidsynth_program.h"
 #include "process_load.h"
+#include "sound_servers.h"
 #include "support/statistics.h"
 
 namespace {
@@ -28,7 +29,6 @@ constexpr int defaultRuns = 5;
 // has rendered up to 2 s ahead when device 0 opens, and takes its first sound only then.
 constexpr auto settle = 5s;
 constexpr auto window = 4s;
-const std::vector<std::string> outputs = {"pulseaudio", "jack"};
 
 struct Figures {
     std::vector<double> cpuPercent;
@@ -41,43 +41,42 @@ struct Figures {
     }
 };
 
-// The player's figures and its sound server's over the same window.
+// The player's figures and, in the same order as the server's daemons, theirs over the same
+// window.
 struct Costs {
     Figures player;
-    Figures server;
+    std::vector<Figures> daemons;
 };
 
-pid_t serverOf(const std::string& output)
+void measure(Costs& costs, pid_t player, const bench::SoundServer& server)
 {
-    const pid_t server = bench::processNamed(output == "jack" ? "jackd" : output);
-    if (server == 0) {
-        throw std::runtime_error("no " + output + " server process");
+    std::vector<pid_t> pids = {player};
+    for (const bench::Daemon& daemon : server.daemons) {
+        pids.push_back(daemon.pid);
     }
-    return server;
-}
-
-void measure(Costs& costs, pid_t player, const std::string& output)
-{
-    const auto measured = bench::idleCosts({player, serverOf(output)}, window);
+    const auto measured = bench::idleCosts(pids, window);
     costs.player.add(measured[0]);
-    costs.server.add(measured[1]);
+    costs.daemons.resize(server.daemons.size());
+    for (std::size_t i = 0; i < server.daemons.size(); ++i) {
+        costs.daemons[i].add(measured[i + 1]);
+    }
 }
 
-void device0Idle(Costs& costs, const std::string& output)
+void device0Idle(Costs& costs, const bench::SoundServer& server)
 {
-    const auto synth = bench::openBuiltinSynthOn(output);
+    const auto synth = bench::openBuiltinSynthOn(server.device0Output);
     std::this_thread::sleep_for(settle);
-    measure(costs, getpid(), output);
+    measure(costs, getpid(), server);
 }
 
-void programIdle(Costs& costs, const std::string& output)
+void programIdle(Costs& costs, const bench::SoundServer& server)
 {
-    const bench::FluidsynthProgram program(output);
+    const bench::FluidsynthProgram program(server.programDriver);
     std::this_thread::sleep_for(settle);
     if (!program.running()) {
-        throw std::runtime_error("the fluidsynth program did not keep running on " + output);
+        throw std::runtime_error("the fluidsynth program did not keep running on " + server.name);
     }
-    measure(costs, program.pid(), output);
+    measure(costs, program.pid(), server);
 }
 
 void report(const std::string& what, const Figures& figures)
@@ -88,10 +87,12 @@ void report(const std::string& what, const Figures& figures)
                 bench::percentile(figures.wakeupsPerSecond, 100));
 }
 
-void report(const std::string& what, const std::string& output, const Costs& costs)
+void report(const std::string& what, const bench::SoundServer& server, const Costs& costs)
 {
-    report(what + " on " + output + ":", costs.player);
-    report("  its " + output + " server meanwhile:", costs.server);
+    report(what + " on " + server.name + ":", costs.player);
+    for (std::size_t i = 0; i < server.daemons.size(); ++i) {
+        report("  " + server.daemons[i].name + " meanwhile:", costs.daemons[i]);
+    }
 }
 
 }  // namespace
@@ -99,13 +100,16 @@ void report(const std::string& what, const std::string& output, const Costs& cos
 int main(int argc, char* argv[])
 {
     const int runs = argc > 1 ? std::atoi(argv[1]) : defaultRuns;
+    std::vector<bench::SoundServer> servers;
     std::map<std::string, Costs> device0;
     std::map<std::string, Costs> program;
     try {
+        servers = bench::soundServers();
         for (int run = 0; run < runs; ++run) {
-            for (const std::string& output : outputs) {
-                device0Idle(device0[output], output);
-                programIdle(program[output], output);
+            for (const bench::SoundServer& server : servers) {
+                bench::use(server);
+                device0Idle(device0[server.name], server);
+                programIdle(program[server.name], server);
             }
         }
     } catch (const std::exception& error) {
@@ -115,9 +119,9 @@ int main(int argc, char* argv[])
     std::printf("%d runs, each %.0f s after %.0f s open and silent\n", runs,
                 std::chrono::duration<double>(window).count(),
                 std::chrono::duration<double>(settle).count());
-    for (const std::string& output : outputs) {
-        report("device 0", output, device0[output]);
-        report("fluidsynth program", output, program[output]);
+    for (const bench::SoundServer& server : servers) {
+        report("device 0", server, device0[server.name]);
+        report("fluidsynth program", server, program[server.name]);
     }
     return 0;
 }

@@ -1,8 +1,9 @@
 // From a note-on sent to its first sample at the synth's output, for device 0 and, driven the
-// same way through its shell, the fluidsynth program with its defaults: in the JACK graph (a
-// capture client's audio input connected to the synth's left output, time taken in its process
-// callback) and at the PulseAudio null sink's monitor (each sample dated from the time its
-// 128-frame read returns).
+// same way through its shell, the fluidsynth program with its defaults, on each sound server the
+// test servers script runs: in the JACK graph (a capture client's audio input connected to the
+// synth's left output, time taken in its process callback), and at the null sink's monitor of
+// the PulseAudio server and of the PipeWire graph (each sample dated from the time its 128-frame
+// read returns).
 // For the JACK figure at 128 frames:
 //   VORLIK_JACK_PERIOD=128 scripts/with-test-servers.sh build/bench/synth_latency_bench [runs]
 #include <jack/jack.h>
@@ -24,6 +25,7 @@
 
 #include "builtin_synth_on.h"
 #include "fluidsynth_program.h"
+#include "sound_servers.h"
 #include "support/statistics.h"
 
 namespace {
@@ -176,21 +178,23 @@ std::int64_t steadyMicroseconds()
         .count();
 }
 
-// The null sink's monitor, left channel, read 128 frames at a time on a thread of its own. A read
+// A null sink's monitor, left channel, read 128 frames at a time on a thread of its own. A read
 // returns as its last sample arrives; each sample before it is dated one sample period earlier,
 // so that a note's time does not depend on where in the 2.7 ms of a read it falls.
 class MonitorWatch {
 public:
-    MonitorWatch()
+    // server: a PulseAudio server address, pipewire-pulse's included.
+    MonitorWatch(const std::string& server, const std::string& monitor)
     {
         const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rateHz), 1};
         const auto bytes = static_cast<std::uint32_t>(monitorFragment * sizeof(float));
         const pa_buffer_attr buffering{static_cast<std::uint32_t>(-1), 0, 0, 0, bytes};
         int error = 0;
-        simple_ = pa_simple_new(nullptr, "latency-bench", PA_STREAM_RECORD, "null.monitor",
+        simple_ = pa_simple_new(server.c_str(), "latency-bench", PA_STREAM_RECORD, monitor.c_str(),
                                 "monitor", &format, nullptr, &buffering, &error);
         if (simple_ == nullptr) {
-            throw std::runtime_error(std::string("no PulseAudio monitor: ") + pa_strerror(error));
+            throw std::runtime_error("no monitor " + monitor + " on " + server + ": " +
+                                     pa_strerror(error));
         }
         reader_ = std::thread([this] { read(); });
         // An idle null sink has rendered up to its longest latency, 2 s, ahead; what is played
@@ -277,16 +281,16 @@ void measureBoth(const std::string& player, Watch& source, const std::function<v
 }
 
 template <class Watch>
-void device0Run(Watch& source, const std::string& output, Latencies& latencies)
+void device0Run(Watch& source, const bench::SoundServer& server, Latencies& latencies)
 {
-    const auto synth = bench::openBuiltinSynthOn(output);
+    const auto synth = bench::openBuiltinSynthOn(server.device0Output);
     if constexpr (std::is_same_v<Watch, JackWatch>) {
         source.connectTo("vorlik:synth-left");
     }
     synth->send(squareLead);
     std::this_thread::sleep_for(settle);
     measureBoth(
-        "device 0 on " + output, source, [&] { synth->send(noteOn); },
+        "device 0 on " + server.name, source, [&] { synth->send(noteOn); },
         [&] { synth->send(allSoundOff); }, latencies);
     if constexpr (std::is_same_v<Watch, JackWatch>) {
         source.disconnect();
@@ -294,19 +298,19 @@ void device0Run(Watch& source, const std::string& output, Latencies& latencies)
 }
 
 template <class Watch>
-void programRun(Watch& source, const std::string& output, Latencies& latencies)
+void programRun(Watch& source, const bench::SoundServer& server, Latencies& latencies)
 {
-    const bench::FluidsynthProgram program(output);
+    const bench::FluidsynthProgram program(server.programDriver);
     if constexpr (std::is_same_v<Watch, JackWatch>) {
         source.connectTo("fluidsynth:");
     }
     std::this_thread::sleep_for(settle);
     if (!program.running()) {
-        throw std::runtime_error("the fluidsynth program did not start on " + output);
+        throw std::runtime_error("the fluidsynth program did not start on " + server.name);
     }
     program.command(squareLeadCommand);
     measureBoth(
-        "fluidsynth program on " + output, source, [&] { program.command(noteOnCommand); },
+        "fluidsynth program on " + server.name, source, [&] { program.command(noteOnCommand); },
         [&] { program.command(allSoundOffCommand); }, latencies);
     if constexpr (std::is_same_v<Watch, JackWatch>) {
         source.disconnect();
@@ -326,27 +330,50 @@ void report(const std::string& what, const Latencies& latencies)
     report(what + ", after a rest:", latencies.rested);
 }
 
+// Device 0's and the program's latencies on one server, measured where `Watch` listens.
+struct ServerLatencies {
+    std::string where;
+    Latencies device0;
+    Latencies program;
+};
+
+template <class Watch>
+ServerLatencies measureOn(Watch& source, const bench::SoundServer& server, int runs)
+{
+    ServerLatencies measured;
+    for (int run = 0; run < runs; ++run) {
+        device0Run(source, server, measured.device0);
+        programRun(source, server, measured.program);
+    }
+    return measured;
+}
+
+ServerLatencies measureOn(const bench::SoundServer& server, int runs, unsigned& jackPeriod)
+{
+    bench::use(server);
+    if (server.monitor.empty()) {
+        JackWatch jack;
+        jackPeriod = jack.period();
+        ServerLatencies measured = measureOn(jack, server, runs);
+        measured.where = "JACK graph";
+        return measured;
+    }
+    MonitorWatch monitor(std::getenv("PULSE_SERVER"), server.monitor);
+    ServerLatencies measured = measureOn(monitor, server, runs);
+    measured.where = server.name + " monitor";
+    return measured;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
     const int runs = argc > 1 ? std::atoi(argv[1]) : defaultRuns;
-    Latencies device0Jack;
-    Latencies programJack;
-    Latencies device0Pulse;
-    Latencies programPulse;
+    std::vector<ServerLatencies> measured;
     unsigned period = 0;
     try {
-        JackWatch jack;
-        period = jack.period();
-        for (int run = 0; run < runs; ++run) {
-            device0Run(jack, "jack", device0Jack);
-            programRun(jack, "jack", programJack);
-        }
-        MonitorWatch monitor;
-        for (int run = 0; run < runs; ++run) {
-            device0Run(monitor, "pulseaudio", device0Pulse);
-            programRun(monitor, "pulseaudio", programPulse);
+        for (const bench::SoundServer& server : bench::soundServers()) {
+            measured.push_back(measureOn(server, runs, period));
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "synth_latency_bench: %s\n", error.what());
@@ -357,9 +384,9 @@ int main(int argc, char* argv[])
         "48 kHz (%.2f ms)\n",
         runs, notesPerRun, restedNotesPerRun, std::chrono::duration<double>(rest).count(), period,
         period / rateHz * 1000);
-    report("device 0, JACK graph", device0Jack);
-    report("fluidsynth program, JACK graph", programJack);
-    report("device 0, PulseAudio monitor", device0Pulse);
-    report("fluidsynth program, PulseAudio monitor", programPulse);
+    for (const ServerLatencies& server : measured) {
+        report("device 0, " + server.where, server.device0);
+        report("fluidsynth program, " + server.where, server.program);
+    }
     return 0;
 }
