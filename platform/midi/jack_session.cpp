@@ -1,6 +1,7 @@
 // The program's one JACK client, shared by the server check, the port listing and the outputs.
 #include "platform/midi/jack_session.h"
 
+#include <chrono>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -15,6 +16,9 @@ constexpr const char* clientName = "vorlik";
 // A running server answers a request in well under a millisecond and opens a client in about
 // 20 ms; one that takes longer than this is taken as stalled.
 constexpr std::chrono::milliseconds requestDeadline{400};
+// How long a new connection may take to show, and how often to look.
+constexpr std::chrono::milliseconds linkDeadline{200};
+constexpr std::chrono::milliseconds linkPoll{1};
 
 const char* stoppedReason = "The JACK server has stopped.";
 const char* stalledReason = "The JACK server does not answer.";
@@ -200,8 +204,7 @@ std::string JackSession::makePorts(const std::vector<JackPortRequest>& requests,
         }
         made.push_back(port);
         ++ports_;
-        if (!request.target.empty() &&
-            jack_connect(client_, jack_port_name(port), request.target.c_str()) != 0) {
+        if (!request.target.empty() && !connect(port, request.target)) {
             failure = "The port \"" + request.target + "\" is gone.";
             break;
         }
@@ -211,6 +214,21 @@ std::string JackSession::makePorts(const std::vector<JackPortRequest>& requests,
         made.clear();
     }
     return failure;
+}
+
+// On the JACK thread. PipeWire's JACK library makes the link a moment after jack_connect
+// returns, and drops what is sent before; so this returns once the port shows its connection
+// (at once with jackd), or after a bound well inside the request's deadline.
+bool JackSession::connect(jack_port_t* port, const std::string& target)
+{
+    if (jack_connect(client_, jack_port_name(port), target.c_str()) != 0) {
+        return false;
+    }
+    const auto giveUp = std::chrono::steady_clock::now() + linkDeadline;
+    while (jack_port_connected(port) == 0 && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(linkPoll);
+    }
+    return true;
 }
 
 // On the JACK thread. With no port left the client stops taking part in cycles, so that it costs

@@ -89,6 +89,7 @@ private:
     std::string makePorts(const std::vector<JackPortRequest>& requests,
                           std::vector<jack_port_t*>& made);
     void removePorts(const std::vector<jack_port_t*>& ports);
+    bool connect(jack_port_t* port, const std::string& target);
     std::string freePortName(const std::string& baseName) const;
 
     static int process(jack_nframes_t frames, void* self);
