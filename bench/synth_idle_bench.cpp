@@ -25,9 +25,11 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr int defaultRuns = 5;
-// Past the synth's 2 s tail hold after opening, and the program's start-up. An idle null sink
-// has rendered up to 2 s ahead when device 0 opens, and takes its first sound only then.
-constexpr auto settle = 5s;
+// Open and silent this long, as a user who stopped playing: past the synth's 2 s tail hold
+// after opening, the program's start-up, and the 6 s after which device 0's PipeWire stream
+// leaves the graph. An idle null sink has rendered up to 2 s ahead when device 0 opens, and
+// takes its first sound only then.
+constexpr auto settle = 10s;
 constexpr auto window = 4s;
 
 struct Figures {

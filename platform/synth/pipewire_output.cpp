@@ -21,8 +21,11 @@ constexpr std::uint32_t channels = 2;
 constexpr std::uint32_t frameBytes = channels * sizeof(float);
 // The quantum asked for while sounding, in frames at the synth's rate.
 constexpr int latencyFrames = 64;
-// How long the stream keeps its place in the graph after the synth fell silent.
-constexpr double quietSeconds = 1.0;
+// How long the stream keeps its place in the graph after the synth fell silent (2 s after its
+// last voice). Joining again costs the rest of a cycle at the graph's larger quantum (up to
+// 21 ms at 1024 frames): the graph changes quantum only between cycles. Staying this long keeps
+// the pauses of playing at full speed; only a longer silence gives the graph back.
+constexpr double quietSeconds = 4.0;
 // How long the daemon may take to take the stream in.
 constexpr std::chrono::seconds connectDeadline{2};
 }  // namespace config
