@@ -93,15 +93,23 @@ bool OwnJackServerTest::startServer()
     return jackd_ > 0;
 }
 
+// A pid of 0 would signal this test's whole process group: every signal goes through here.
+void OwnJackServerTest::signalServer(int signal) const
+{
+    if (jackd_ > 0) {
+        kill(jackd_, signal);
+    }
+}
+
 void OwnJackServerTest::stallServer()
 {
-    kill(jackd_, SIGSTOP);
+    signalServer(SIGSTOP);
     stalled_ = true;
 }
 
 void OwnJackServerTest::resumeServer()
 {
-    kill(jackd_, SIGCONT);
+    signalServer(SIGCONT);
     stalled_ = false;
 }
 
@@ -110,9 +118,7 @@ void OwnJackServerTest::killServer()
     if (wrapper_ == 0) {
         return;
     }
-    if (jackd_ > 0) {
-        kill(jackd_, SIGKILL);
-    }
+    signalServer(SIGKILL);
     kill(wrapper_, SIGKILL);
     waitpid(wrapper_, nullptr, 0);
     // The server is not this process's child; until it is reaped it counts as running, and the
@@ -133,8 +139,8 @@ void OwnJackServerTest::stopServer()
     if (stalled_) {
         resumeServer();
     }
-    kill(jackd_, SIGTERM);
-    if (!waitUntil([&] { return reaped(wrapper_); }, stopDeadline)) {
+    signalServer(SIGTERM);
+    if (jackd_ <= 0 || !waitUntil([&] { return reaped(wrapper_); }, stopDeadline)) {
         killServer();
         return;
     }

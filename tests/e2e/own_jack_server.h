@@ -40,6 +40,7 @@ protected:
     const std::string& serverName() const { return serverName_; }
 
 private:
+    void signalServer(int signal) const;
     // Ends the server cleanly when it answers, so that the server registry frees its place.
     void stopServer();
     void removeLeftovers() const;
