@@ -5,11 +5,14 @@
 // the PulseAudio server and of the PipeWire graph (each sample dated from the time its 128-frame
 // read returns).
 // For the JACK figure at 128 frames:
-//   VORLIK_JACK_PERIOD=128 scripts/with-test-servers.sh build/bench/synth_latency_bench [runs]
+//   VORLIK_JACK_PERIOD=128 scripts/with-test-servers.sh build/bench/synth_latency_bench
+//       [runs [rested notes per run [server...]]]
+// where a server is "JACK", "PulseAudio" or "PipeWire" (all three unless named).
 #include <jack/jack.h>
 #include <pulse/error.h>
 #include <pulse/simple.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -18,6 +21,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -35,7 +39,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int defaultRuns = 5;
 constexpr int notesPerRun = 20;
-constexpr int restedNotesPerRun = 4;
+constexpr int defaultRestedNotesPerRun = 4;
 // Longer than device 0's 2 s tail hold, after which it writes zeros without running the synth.
 constexpr auto rest = 3s;
 // A sample counts as sound above this (-80 dBFS); below it for `quiet`, the output is silent.
@@ -264,14 +268,20 @@ void measureNotes(Watch& source, const std::function<void()>& play,
     }
 }
 
+// How many notes each run plays, awake and after a rest.
+struct Plan {
+    int runs = defaultRuns;
+    int restedNotesPerRun = defaultRestedNotesPerRun;
+};
+
 // player: who plays on which output, for the message when a note goes unheard.
 template <class Watch>
 void measureBoth(const std::string& player, Watch& source, const std::function<void()>& play,
-                 const std::function<void()>& silence, Latencies& latencies)
+                 const std::function<void()>& silence, const Plan& plan, Latencies& latencies)
 {
     try {
         measureNotes(source, play, silence, notesPerRun, 0ms, latencies.awake);
-        measureNotes(source, play, silence, restedNotesPerRun, rest, latencies.rested);
+        measureNotes(source, play, silence, plan.restedNotesPerRun, rest, latencies.rested);
     } catch (const std::runtime_error& error) {
         throw std::runtime_error(
             player + ", note " +
@@ -281,7 +291,8 @@ void measureBoth(const std::string& player, Watch& source, const std::function<v
 }
 
 template <class Watch>
-void device0Run(Watch& source, const bench::SoundServer& server, Latencies& latencies)
+void device0Run(Watch& source, const bench::SoundServer& server, const Plan& plan,
+                Latencies& latencies)
 {
     const auto synth = bench::openBuiltinSynthOn(server.device0Output);
     if constexpr (std::is_same_v<Watch, JackWatch>) {
@@ -291,14 +302,15 @@ void device0Run(Watch& source, const bench::SoundServer& server, Latencies& late
     std::this_thread::sleep_for(settle);
     measureBoth(
         "device 0 on " + server.name, source, [&] { synth->send(noteOn); },
-        [&] { synth->send(allSoundOff); }, latencies);
+        [&] { synth->send(allSoundOff); }, plan, latencies);
     if constexpr (std::is_same_v<Watch, JackWatch>) {
         source.disconnect();
     }
 }
 
 template <class Watch>
-void programRun(Watch& source, const bench::SoundServer& server, Latencies& latencies)
+void programRun(Watch& source, const bench::SoundServer& server, const Plan& plan,
+                Latencies& latencies)
 {
     const bench::FluidsynthProgram program(server.programDriver);
     if constexpr (std::is_same_v<Watch, JackWatch>) {
@@ -311,7 +323,7 @@ void programRun(Watch& source, const bench::SoundServer& server, Latencies& late
     program.command(squareLeadCommand);
     measureBoth(
         "fluidsynth program on " + server.name, source, [&] { program.command(noteOnCommand); },
-        [&] { program.command(allSoundOffCommand); }, latencies);
+        [&] { program.command(allSoundOffCommand); }, plan, latencies);
     if constexpr (std::is_same_v<Watch, JackWatch>) {
         source.disconnect();
     }
@@ -338,42 +350,53 @@ struct ServerLatencies {
 };
 
 template <class Watch>
-ServerLatencies measureOn(Watch& source, const bench::SoundServer& server, int runs)
+ServerLatencies measureOn(Watch& source, const bench::SoundServer& server, const Plan& plan)
 {
     ServerLatencies measured;
-    for (int run = 0; run < runs; ++run) {
-        device0Run(source, server, measured.device0);
-        programRun(source, server, measured.program);
+    for (int run = 0; run < plan.runs; ++run) {
+        device0Run(source, server, plan, measured.device0);
+        programRun(source, server, plan, measured.program);
     }
     return measured;
 }
 
-ServerLatencies measureOn(const bench::SoundServer& server, int runs, unsigned& jackPeriod)
+ServerLatencies measureOn(const bench::SoundServer& server, const Plan& plan, unsigned& jackPeriod)
 {
     bench::use(server);
     if (server.monitor.empty()) {
         JackWatch jack;
         jackPeriod = jack.period();
-        ServerLatencies measured = measureOn(jack, server, runs);
+        ServerLatencies measured = measureOn(jack, server, plan);
         measured.where = "JACK graph";
         return measured;
     }
     MonitorWatch monitor(std::getenv("PULSE_SERVER"), server.monitor);
-    ServerLatencies measured = measureOn(monitor, server, runs);
+    ServerLatencies measured = measureOn(monitor, server, plan);
     measured.where = server.name + " monitor";
     return measured;
+}
+
+// The servers named on the command line, or all when none is.
+bool chosen(const bench::SoundServer& server, std::span<char*> named)
+{
+    return named.empty() || std::find(named.begin(), named.end(), server.name) != named.end();
 }
 
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    const int runs = argc > 1 ? std::atoi(argv[1]) : defaultRuns;
-    std::vector<ServerLatencies> measured;
+    Plan plan;
+    plan.runs = argc > 1 ? std::atoi(argv[1]) : defaultRuns;
+    plan.restedNotesPerRun = argc > 2 ? std::atoi(argv[2]) : defaultRestedNotesPerRun;
+    const std::span<char*> named(argv + std::min(argc, 3), argv + argc);
+    std::vector<ServerLatencies> results;
     unsigned period = 0;
     try {
         for (const bench::SoundServer& server : bench::soundServers()) {
-            measured.push_back(measureOn(server, runs, period));
+            if (chosen(server, named)) {
+                results.push_back(measureOn(server, plan, period));
+            }
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "synth_latency_bench: %s\n", error.what());
@@ -382,9 +405,9 @@ int main(int argc, char* argv[])
     std::printf(
         "%d runs of %d notes and %d after a rest of %.1f s; JACK period %u frames at "
         "48 kHz (%.2f ms)\n",
-        runs, notesPerRun, restedNotesPerRun, std::chrono::duration<double>(rest).count(), period,
-        period / rateHz * 1000);
-    for (const ServerLatencies& server : measured) {
+        plan.runs, notesPerRun, plan.restedNotesPerRun, std::chrono::duration<double>(rest).count(),
+        period, period / rateHz * 1000);
+    for (const ServerLatencies& server : results) {
         report("device 0, " + server.where, server.device0);
         report("fluidsynth program, " + server.where, server.program);
     }
