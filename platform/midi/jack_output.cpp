@@ -48,7 +48,7 @@ OpenResult JackOutput::open(const std::string& targetPort)
     if (auto* reason = std::get_if<std::string>(&ports)) {
         return "\"" + targetPort + "\" cannot be opened. " + *reason;
     }
-    output->port_ = std::get<std::vector<jack_port_t*>>(ports).front();
+    output->port_ = std::get<std::vector<JackPort*>>(ports).front();
     if (!session->attach(*output)) {
         return "\"" + targetPort + "\" cannot be opened: too many outputs are open.";
     }
@@ -110,12 +110,19 @@ void JackOutput::drain()
     waitFor([&] { return session_->cycles() - emptiedBy >= 2; });
 }
 
+// Runs on the JACK thread while no cycle runs, so as the queue's one reader.
+void JackOutput::rejoined()
+{
+    const std::size_t queued = jack_ringbuffer_read_space(queue_);
+    jack_ringbuffer_read_advance(queue_, queued - queued % sizeof(QueuedMessage));
+}
+
 // Runs on JACK's process thread: no locks, no allocation. A message sent during the previous
 // cycle keeps its offset within it; an older one goes out first thing. A message that no longer
 // fits in this cycle's buffer waits for the next.
 void JackOutput::process(jack_nframes_t frames)
 {
-    void* buffer = jack_port_get_buffer(port_, frames);
+    void* buffer = jack_port_get_buffer(port_->get(), frames);
     jack_midi_clear_buffer(buffer);
     const jack_nframes_t cycleStart = session_->lastFrameTime();
     jack_nframes_t earliest = 0;

@@ -15,7 +15,8 @@ namespace midiout {
 // One output port of the session, connected to the target. A message goes out in the JACK
 // cycle after the one it was sent in, at the same offset, so the spacing of messages is kept
 // to the frame while the latency is one period. Closing delivers what is still queued, unless
-// the server has stopped or stalled.
+// the server has stopped or stalled. When the server restarts, the port comes back connected to
+// the target of the same name once it shows; what was sent before is dropped.
 class JackOutput final : public OpenOutput, private JackCycleWork {
 public:
     static OpenResult open(const std::string& targetPort);
@@ -31,11 +32,12 @@ private:
     explicit JackOutput(std::shared_ptr<JackSession> session);
 
     void process(jack_nframes_t frames) override;
+    void rejoined() override;
     void drain();
 
     std::shared_ptr<JackSession> session_;
     jack_ringbuffer_t* queue_;
-    jack_port_t* port_ = nullptr;
+    JackPort* port_ = nullptr;
     bool attached_ = false;
 };
 

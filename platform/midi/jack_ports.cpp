@@ -7,9 +7,9 @@
 namespace midiout {
 namespace {
 
-class JackPort final : public OutputDevice {
+class JackPortDevice final : public OutputDevice {
 public:
-    explicit JackPort(std::string fullName) : fullName_(std::move(fullName)) {}
+    explicit JackPortDevice(std::string fullName) : fullName_(std::move(fullName)) {}
 
     std::optional<std::string> name() const override { return fullName_; }
     OpenResult open(std::uint32_t) override { return JackOutput::open(fullName_); }
@@ -25,7 +25,7 @@ DeviceList jackPorts()
     DeviceList ports;
     if (const std::shared_ptr<JackSession> session = JackSession::connect()) {
         for (std::string& name : session->midiInputPorts()) {
-            ports.push_back(std::make_unique<JackPort>(std::move(name)));
+            ports.push_back(std::make_unique<JackPortDevice>(std::move(name)));
         }
     }
     return ports;

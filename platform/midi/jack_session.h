@@ -1,6 +1,8 @@
 // The program's one JACK client, shared by the server check, the port listing and the outputs.
 // Every call that waits for the server runs on the JACK thread with a deadline: a server that
 // stops answering costs one deadline, after which requests fail at once until it answers again.
+// When the server stops, the session comes back by itself once a server of its name runs again,
+// with its ports, their connections and its outputs' work.
 #pragma once
 
 #include <jack/jack.h>
@@ -20,6 +22,9 @@ namespace midiout {
 class JackCycleWork {
 public:
     virtual void process(jack_nframes_t frames) = 0;
+    // On the JACK thread, once the session is back on a server started again and before its first
+    // cycle there: what was waiting for the server that stopped is dropped, not played late.
+    virtual void rejoined() {}
 
 protected:
     ~JackCycleWork() = default;
@@ -30,6 +35,23 @@ struct JackPortRequest {
     std::string baseName;  // the port is named this, or this with "-2", "-3"... when taken
     const char* type;      // JACK_DEFAULT_MIDI_TYPE or JACK_DEFAULT_AUDIO_TYPE
     std::string target;
+};
+
+// A port of the session's client. When the server restarts it is made again under its name and
+// connected again to its target, once that port shows again.
+class JackPort {
+public:
+    explicit JackPort(JackPortRequest request) : request_(std::move(request)) {}
+
+    // The port of the client now; for the cycles of attached work.
+    jack_port_t* get() const { return port_.load(std::memory_order_acquire); }
+
+private:
+    friend class JackSession;
+    const JackPortRequest request_;
+    std::string name_;  // as first registered, kept on restarts
+    std::atomic<jack_port_t*> port_{nullptr};
+    bool linked_ = false;  // JACK thread only: connected to its target
 };
 
 class JackSession : public std::enable_shared_from_this<JackSession> {
@@ -47,7 +69,7 @@ public:
     JackSession(const JackSession&) = delete;
     JackSession& operator=(const JackSession&) = delete;
 
-    // True once the server has stopped, or while it does not answer.
+    // True from when the server stopped until the session is back, and while it does not answer.
     bool lost() const;
     // Why the server cannot be used, in words for the user; empty while it answers.
     std::string lostReason() const;
@@ -58,21 +80,23 @@ public:
     std::vector<std::string> playbackPorts() const;
 
     // Output ports of this client, one per request and each connected to its target, made in one
-    // go; or the reason they could not be made (none is left behind then).
-    std::variant<std::vector<jack_port_t*>, std::string> openPorts(
+    // go; or the reason they could not be made (none is left behind then). They stay valid until
+    // closed.
+    std::variant<std::vector<JackPort*>, std::string> openPorts(
         std::vector<JackPortRequest> requests);
     // Removes the ports, in the background; call it once their work is detached.
-    void closePorts(std::vector<jack_port_t*> ports);
+    void closePorts(std::vector<JackPort*> ports);
 
     // Runs `work` in every cycle from now on; false when too many outputs are open.
     bool attach(JackCycleWork& work);
     // Stops running `work`; no cycle uses it any more when this returns.
     void detach(JackCycleWork& work);
 
-    jack_nframes_t frameTime() const { return jack_frame_time(client_); }
-    jack_nframes_t lastFrameTime() const { return jack_last_frame_time(client_); }
+    // These three only while the session is not lost, or inside a cycle.
+    jack_nframes_t frameTime() const { return jack_frame_time(client()); }
+    jack_nframes_t lastFrameTime() const { return jack_last_frame_time(client()); }
     // Hz, the server's own.
-    jack_nframes_t sampleRate() const { return jack_get_sample_rate(client_); }
+    jack_nframes_t sampleRate() const { return jack_get_sample_rate(client()); }
     // Cycles completed so far.
     unsigned cycles() const { return cycles_.load(std::memory_order_acquire); }
 
@@ -80,25 +104,40 @@ private:
     // Enough for the outputs in use and those opened to replace them, with room to spare.
     static constexpr std::size_t workSlots = 8;
 
-    explicit JackSession(jack_client_t* client) : client_(client) {}
-    // Opens a client on the JACK thread; null when no server runs.
+    JackSession() = default;
+    // Opens a session on the JACK thread; null when no server runs.
     static std::shared_ptr<JackSession> open();
 
+    jack_client_t* client() const { return client_.load(std::memory_order_acquire); }
     bool stopped() const { return stopped_.load(std::memory_order_acquire); }
-    // The parts of a request that run on the JACK thread, with this session's client.
+
+    // These run on the JACK thread.
+    // Opens the client, with the ports and work it had, once a server answers; false otherwise.
+    bool revive();
+    bool openClient();
+    bool remakePorts();
+    void closeClient();
+    // Brings the session back, and connects ports whose target showed, every retry interval
+    // while there is something to bring back.
+    void keepUp();
+    void scheduleKeepUp();
+    void linkPorts();
     std::string makePorts(const std::vector<JackPortRequest>& requests,
-                          std::vector<jack_port_t*>& made);
-    void removePorts(const std::vector<jack_port_t*>& ports);
+                          std::vector<JackPort*>& made);
+    void removePorts(const std::vector<JackPort*>& ports);
+    bool registerPort(JackPort& port);
     bool connect(jack_port_t* port, const std::string& target);
     std::string freePortName(const std::string& baseName) const;
 
     static int process(jack_nframes_t frames, void* self);
     static void shutdown(void* self);
 
-    jack_client_t* client_;
-    // Only the JACK thread reads and writes these two.
+    std::atomic<jack_client_t*> client_{nullptr};
+    // Only the JACK thread reads and writes these.
     bool active_ = false;
-    std::size_t ports_ = 0;
+    bool closed_ = false;     // the program is ending: the session never comes back
+    bool keepingUp_ = false;  // a keepUp() is scheduled
+    std::vector<std::unique_ptr<JackPort>> ports_;
     std::array<std::atomic<JackCycleWork*>, workSlots> work_{};
     std::atomic<bool> inCycle_{false};
     std::atomic<unsigned> cycles_{0};

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <deque>
+#include <map>
 #include <thread>
 #include <utility>
 
@@ -35,6 +36,17 @@ public:
         return call;
     }
 
+    void postAt(std::chrono::steady_clock::time_point due, std::function<void()> run)
+    {
+        auto call = std::make_shared<Call>();
+        call->run_ = std::move(run);
+        {
+            const std::lock_guard lock(mutex_);
+            timed_.emplace(due, std::move(call));
+        }
+        queued_.notify_one();
+    }
+
     void markOverdue() { overdue_.fetch_add(1); }
     bool stalled() const { return overdue_.load() > 0; }
 
@@ -50,7 +62,7 @@ private:
             std::shared_ptr<Call> call;
             {
                 std::unique_lock lock(mutex_);
-                queued_.wait(lock, [this] { return !calls_.empty(); });
+                waitForCall(lock);
                 call = std::move(calls_.front());
                 calls_.pop_front();
             }
@@ -59,6 +71,26 @@ private:
                 call->run_();
             }
             finish(*call, ran);
+        }
+    }
+
+    // Under the lock: until a call is queued, timed calls joining the queue once they are due.
+    void waitForCall(std::unique_lock<std::mutex>& lock)
+    {
+        for (;;) {
+            const auto now = std::chrono::steady_clock::now();
+            while (!timed_.empty() && timed_.begin()->first <= now) {
+                calls_.push_back(std::move(timed_.begin()->second));
+                timed_.erase(timed_.begin());
+            }
+            if (!calls_.empty()) {
+                return;
+            }
+            if (timed_.empty()) {
+                queued_.wait(lock);
+            } else {
+                queued_.wait_until(lock, timed_.begin()->first);
+            }
         }
     }
 
@@ -86,6 +118,7 @@ private:
     std::mutex mutex_;
     std::condition_variable queued_;
     std::deque<std::shared_ptr<Call>> calls_;
+    std::multimap<std::chrono::steady_clock::time_point, std::shared_ptr<Call>> timed_;
     std::atomic<int> overdue_{0};
 };
 
@@ -106,6 +139,11 @@ bool Call::finishedWithin(std::chrono::milliseconds deadline)
 std::shared_ptr<Call> post(std::function<void()> call)
 {
     return Queue::instance().post(std::move(call), {}, false);
+}
+
+void postAfter(std::chrono::milliseconds delay, std::function<void()> call)
+{
+    Queue::instance().postAt(std::chrono::steady_clock::now() + delay, std::move(call));
 }
 
 bool run(std::function<void()> call, std::chrono::milliseconds deadline,

@@ -31,6 +31,9 @@ private:
 // Queues `call` and returns at once.
 std::shared_ptr<Call> post(std::function<void()> call);
 
+// Queues `call` once `delay` has passed, behind what is queued by then; returns at once.
+void postAfter(std::chrono::milliseconds delay, std::function<void()> call);
+
 // Runs `call` and waits for it at most `deadline`; true when it finished in time. When it does
 // not, `ifOverdue` runs right after it once the server lets it finish, so that nothing the call
 // made is left behind; a call still queued behind another when its waiter gives up never runs.

@@ -18,6 +18,7 @@
     X(fluid_settings_setint)              \
     X(fluid_settings_setnum)              \
     X(fluid_settings_setstr)              \
+    X(fluid_synth_all_sounds_off)         \
     X(fluid_synth_cc)                     \
     X(fluid_synth_channel_pressure)       \
     X(fluid_synth_get_active_voice_count) \

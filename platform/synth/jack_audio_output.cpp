@@ -15,8 +15,12 @@ namespace {
 
 class JackAudioOutput final : public AudioOutput, private JackCycleWork {
 public:
-    JackAudioOutput(std::shared_ptr<JackSession> session, SynthRenderer& renderer)
-        : session_(std::move(session)), renderer_(renderer)
+    JackAudioOutput(std::shared_ptr<JackSession> session, SynthEngine& engine,
+                    SynthRenderer& renderer)
+        : session_(std::move(session)),
+          engine_(engine),
+          renderer_(renderer),
+          tunedRate_(engine.sampleRate())
     {
     }
     ~JackAudioOutput() override;
@@ -29,10 +33,14 @@ public:
 
 private:
     void process(jack_nframes_t frames) override;
+    void rejoined() override;
+    void tune();
 
     std::shared_ptr<JackSession> session_;
+    SynthEngine& engine_;
     SynthRenderer& renderer_;
-    std::vector<jack_port_t*> ports_;
+    std::vector<JackPort*> ports_;
+    double tunedRate_;  // Hz, the synth's now
     bool attached_ = false;
 };
 
@@ -61,6 +69,7 @@ JackAudioOutput::~JackAudioOutput()
 
 std::string JackAudioOutput::start()
 {
+    tune();
     const std::vector<std::string> playback = session_->playbackPorts();
     const auto target = [&](std::size_t channel) {
         return channel < playback.size() ? playback[channel] : std::string();
@@ -70,7 +79,7 @@ std::string JackAudioOutput::start()
     if (auto* reason = std::get_if<std::string>(&made)) {
         return fragment(std::move(*reason));
     }
-    ports_ = std::get<std::vector<jack_port_t*>>(std::move(made));
+    ports_ = std::get<std::vector<JackPort*>>(std::move(made));
     attached_ = session_->attach(*this);
     return attached_ ? "" : "too many outputs are open";
 }
@@ -78,9 +87,25 @@ std::string JackAudioOutput::start()
 // Runs on JACK's process thread.
 void JackAudioOutput::process(jack_nframes_t frames)
 {
-    auto* left = static_cast<float*>(jack_port_get_buffer(ports_[0], frames));
-    auto* right = static_cast<float*>(jack_port_get_buffer(ports_[1], frames));
+    auto* left = static_cast<float*>(jack_port_get_buffer(ports_[0]->get(), frames));
+    auto* right = static_cast<float*>(jack_port_get_buffer(ports_[1]->get(), frames));
     renderer_.renderPlanar(left, right, static_cast<int>(frames));
+}
+
+// On the JACK thread, before the first cycle on a server started again, maybe at another rate.
+void JackAudioOutput::rejoined()
+{
+    renderer_.endVoices();
+    tune();
+}
+
+// The synth plays at the server's rate.
+void JackAudioOutput::tune()
+{
+    if (const double rate = session_->sampleRate(); rate != tunedRate_) {
+        fluid::fluid_synth_set_sample_rate(engine_.synth(), static_cast<float>(rate));
+        tunedRate_ = rate;
+    }
 }
 
 }  // namespace
@@ -95,10 +120,7 @@ AudioStartResult startJackAudio(SynthEngine& engine, SynthRenderer& renderer)
     if (session == nullptr) {
         return fragment(std::move(whyNot));
     }
-    if (const double rate = session->sampleRate(); rate != engine.sampleRate()) {
-        fluid::fluid_synth_set_sample_rate(engine.synth(), static_cast<float>(rate));
-    }
-    auto output = std::make_unique<JackAudioOutput>(std::move(session), renderer);
+    auto output = std::make_unique<JackAudioOutput>(std::move(session), engine, renderer);
     if (std::string reason = output->start(); !reason.empty()) {
         return reason;
     }

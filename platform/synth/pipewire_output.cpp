@@ -28,6 +28,8 @@ constexpr int latencyFrames = 64;
 constexpr double quietSeconds = 4.0;
 // How long the daemon may take to take the stream in.
 constexpr std::chrono::seconds connectDeadline{2};
+// While the daemon is gone, the output tries to reach it this often.
+constexpr timespec retryInterval{0, 250'000'000};
 }  // namespace config
 
 // Once for the process. PipeWire's own messages are dropped: an output that cannot start says
@@ -53,6 +55,9 @@ private:
     pw_thread_loop* loop_;
 };
 
+// Once started, the output keeps itself connected: when the daemon goes, the loop's thread tries
+// again every retry interval, and the first stream in the graph of the daemon that answers plays
+// on.
 class PipeWireOutput final : public AudioOutput {
 public:
     PipeWireOutput(SynthRenderer& renderer, double sampleRate)
@@ -71,11 +76,17 @@ public:
     std::string silenceReason() const override;
 
 private:
-    std::string connectStream();
+    bool connectCore();
+    bool newStream();
     bool waitForStream();
+    void closeConnection();
+    void lose();
 
     static const pw_stream_events& events();
+    static const pw_core_events& coreEvents();
     static void stateChanged(void* self, pw_stream_state, pw_stream_state state, const char*);
+    static void coreError(void* self, std::uint32_t id, int, int, const char*);
+    static void retry(void* self, std::uint64_t);
     static void process(void* self);
     static int leaveGraph(spa_loop*, bool, std::uint32_t, const void* data, std::size_t,
                           void* self);
@@ -88,7 +99,14 @@ private:
     pw_core* core_ = nullptr;
     pw_stream* stream_ = nullptr;
     spa_hook listener_{};
+    spa_hook coreListener_{};
+    spa_source* retryTimer_ = nullptr;
     std::atomic<pw_stream_state> state_{PW_STREAM_STATE_UNCONNECTED};
+    // Set once start() has the stream in the graph: from then on an error means the daemon went.
+    bool started_ = false;
+    // Whether the daemon is gone and the output is trying to reach it again; written on the
+    // loop's thread.
+    std::atomic<bool> lost_{false};
     // Whether the stream takes part in the graph; changed under the loop's lock.
     std::atomic<bool> active_{true};
     // Messages sent so far, so that a request to leave the graph made before the latest message
@@ -109,6 +127,17 @@ const pw_stream_events& PipeWireOutput::events()
     return events;
 }
 
+const pw_core_events& PipeWireOutput::coreEvents()
+{
+    static const pw_core_events events = [] {
+        pw_core_events made{};
+        made.version = PW_VERSION_CORE_EVENTS;
+        made.error = &PipeWireOutput::coreError;
+        return made;
+    }();
+    return events;
+}
+
 PipeWireOutput::~PipeWireOutput()
 {
     if (loop_ == nullptr) {
@@ -117,16 +146,30 @@ PipeWireOutput::~PipeWireOutput()
     // Once the loop's thread has stopped, no callback runs any more but the stream's own
     // process, which destroying the stream ends.
     pw_thread_loop_stop(loop_);
-    if (stream_ != nullptr) {
-        pw_stream_destroy(stream_);
+    if (retryTimer_ != nullptr) {
+        pw_loop_destroy_source(pw_thread_loop_get_loop(loop_), retryTimer_);
     }
-    if (core_ != nullptr) {
-        pw_core_disconnect(core_);
-    }
+    closeConnection();
     if (context_ != nullptr) {
         pw_context_destroy(context_);
     }
     pw_thread_loop_destroy(loop_);
+}
+
+// On the loop's thread, or once it has stopped. The listeners go first, so that the stream's
+// end is not taken for the daemon's.
+void PipeWireOutput::closeConnection()
+{
+    if (stream_ != nullptr) {
+        spa_hook_remove(&listener_);
+        pw_stream_destroy(stream_);
+        stream_ = nullptr;
+    }
+    if (core_ != nullptr) {
+        spa_hook_remove(&coreListener_);
+        pw_core_disconnect(core_);
+        core_ = nullptr;
+    }
 }
 
 std::string PipeWireOutput::start()
@@ -144,16 +187,38 @@ std::string PipeWireOutput::start()
     if (context_ == nullptr) {
         return "no context";
     }
+    retryTimer_ = pw_loop_add_timer(pw_thread_loop_get_loop(loop_), &PipeWireOutput::retry, this);
+    if (retryTimer_ == nullptr) {
+        return "no timer";
+    }
+    if (!connectCore()) {
+        return "no PipeWire daemon answers";
+    }
+    if (!newStream()) {
+        return "the stream could not connect";
+    }
+    if (!waitForStream()) {
+        return "the PipeWire daemon did not take the stream in";
+    }
+    started_ = true;
+    return {};
+}
+
+// Under the loop's lock: connects to the daemon, never starting one.
+bool PipeWireOutput::connectCore()
+{
     core_ = pw_context_connect(
         context_,
         pw_properties_new(PW_KEY_APP_NAME, "Tormelin", PW_KEY_APP_ICON_NAME, "vorlik", nullptr), 0);
     if (core_ == nullptr) {
-        return "no PipeWire daemon answers";
+        return false;
     }
-    return connectStream();
+    pw_core_add_listener(core_, &coreListener_, &coreEvents(), this);
+    return true;
 }
 
-std::string PipeWireOutput::connectStream()
+// Under the loop's lock: a stream asking for the small quantum, connecting to the default sink.
+bool PipeWireOutput::newStream()
 {
     const std::string latency =
         std::to_string(config::latencyFrames) + "/" + std::to_string(std::lround(sampleRate_));
@@ -165,8 +230,9 @@ std::string PipeWireOutput::connectStream()
                           PW_KEY_NODE_DESCRIPTION, "Built-in Synthesizer", PW_KEY_NODE_LATENCY,
                           latency.c_str(), nullptr));
     if (stream_ == nullptr) {
-        return "no stream";
+        return false;
     }
+    active_.store(true);
     pw_stream_add_listener(stream_, &listener_, &events(), this);
     spa_audio_info_raw format{};
     format.format = SPA_AUDIO_FORMAT_F32;
@@ -179,10 +245,7 @@ std::string PipeWireOutput::connectStream()
     const spa_pod* params[] = {spa_format_audio_raw_build(&builder, SPA_PARAM_EnumFormat, &format)};
     const auto flags = static_cast<pw_stream_flags>(
         PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS | PW_STREAM_FLAG_RT_PROCESS);
-    if (pw_stream_connect(stream_, PW_DIRECTION_OUTPUT, PW_ID_ANY, flags, params, 1) < 0) {
-        return "the stream could not connect";
-    }
-    return waitForStream() ? "" : "the PipeWire daemon did not take the stream in";
+    return pw_stream_connect(stream_, PW_DIRECTION_OUTPUT, PW_ID_ANY, flags, params, 1) >= 0;
 }
 
 // Under the loop's lock: until the stream is in the graph, or has failed, or the deadline passed.
@@ -201,11 +264,52 @@ bool PipeWireOutput::waitForStream()
     }
 }
 
+// While starting, wakes start() for each change; once playing, an error is the daemon going, and
+// a stream in the graph again after that plays on.
 void PipeWireOutput::stateChanged(void* self, pw_stream_state, pw_stream_state state, const char*)
 {
     auto& output = *static_cast<PipeWireOutput*>(self);
     output.state_.store(state);
     pw_thread_loop_signal(output.loop_, false);
+    if (!output.started_) {
+        return;
+    }
+    if (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED) {
+        output.lose();
+    } else if ((state == PW_STREAM_STATE_PAUSED || state == PW_STREAM_STATE_STREAMING) &&
+               output.lost_.load()) {
+        // What was played while no one could hear it ends here, before the first cycle.
+        output.renderer_.endVoices();
+        output.lost_.store(false);
+    }
+}
+
+// On the loop's thread. An error on the connection itself means the daemon has gone.
+void PipeWireOutput::coreError(void* self, std::uint32_t id, int, int, const char*)
+{
+    auto& output = *static_cast<PipeWireOutput*>(self);
+    if (output.started_ && id == PW_ID_CORE) {
+        output.lose();
+    }
+}
+
+// On the loop's thread: tries again after the retry interval. The connection is dropped then,
+// not here, where its own callbacks may still be under way.
+void PipeWireOutput::lose()
+{
+    lost_.store(true);
+    timespec interval = config::retryInterval;
+    pw_loop_update_timer(pw_thread_loop_get_loop(loop_), retryTimer_, &interval, nullptr, false);
+}
+
+// On the loop's thread. The stream's changes take it on from here.
+void PipeWireOutput::retry(void* self, std::uint64_t)
+{
+    auto& output = *static_cast<PipeWireOutput*>(self);
+    output.closeConnection();
+    if (!output.connectCore() || !output.newStream()) {
+        output.lose();
+    }
 }
 
 // On the stream's realtime thread: renders what the graph asks for. After a while of silence it
@@ -247,7 +351,8 @@ int PipeWireOutput::leaveGraph(spa_loop*, bool, std::uint32_t, const void* data,
                                void* self)
 {
     auto& output = *static_cast<PipeWireOutput*>(self);
-    if (output.active_.load() && *static_cast<const unsigned*>(data) == output.messages_.load()) {
+    if (output.stream_ != nullptr && output.active_.load() &&
+        *static_cast<const unsigned*>(data) == output.messages_.load()) {
         pw_stream_set_active(output.stream_, false);
         output.active_.store(false);
     }
@@ -262,7 +367,7 @@ void PipeWireOutput::messageSent()
         return;
     }
     const LoopLock lock(loop_);
-    if (!active_.load()) {
+    if (!active_.load() && stream_ != nullptr) {
         pw_stream_set_active(stream_, true);
         active_.store(true);
     }
@@ -270,10 +375,7 @@ void PipeWireOutput::messageSent()
 
 std::string PipeWireOutput::silenceReason() const
 {
-    const pw_stream_state state = state_.load();
-    return state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED
-               ? "The PipeWire daemon has stopped."
-               : "";
+    return lost_.load() ? "The PipeWire daemon has stopped." : "";
 }
 
 }  // namespace

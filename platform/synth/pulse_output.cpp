@@ -34,6 +34,8 @@ constexpr std::size_t synthBlockBytes = std::size_t{64} * frameBytes;
 constexpr std::uint32_t quietTargetFrames = 9600;
 constexpr std::uint32_t quietRefillFrames = 2400;
 constexpr std::uint32_t serverDefault = static_cast<std::uint32_t>(-1);
+// While the server is gone, the output tries to reach it this often.
+constexpr pa_usec_t retryMicroseconds = 250 * PA_USEC_PER_MSEC;
 }  // namespace config
 
 // Holds the main loop's lock, which every call into the context or stream needs outside its
@@ -62,32 +64,51 @@ pa_buffer_attr bufferAttributes(std::uint32_t targetFrames, std::uint32_t refill
             refillFrames * config::frameBytes, config::serverDefault};
 }
 
+// Once started, the output keeps itself connected: when the server goes, the loop's thread tries
+// again every retry interval, and the first stream ready on the server that answers plays on.
 class PulseOutput final : public AudioOutput {
 public:
-    explicit PulseOutput(SynthRenderer& renderer) : renderer_(renderer) {}
+    PulseOutput(SynthRenderer& renderer, double sampleRate)
+        : renderer_(renderer), sampleRate_(sampleRate)
+    {
+    }
     ~PulseOutput() override;
     PulseOutput(const PulseOutput&) = delete;
     PulseOutput& operator=(const PulseOutput&) = delete;
 
     // Empty once the stream is ready, else the reason.
-    std::string start(double sampleRate);
+    std::string start();
     void messageSent() override;
+    std::string silenceReason() const override;
 
 private:
-    static void signalLoop(pa_context*, void* self);
-    static void signalLoopFromStream(pa_stream*, void* self);
+    static void contextChanged(pa_context*, void* self);
+    static void streamChanged(pa_stream*, void* self);
     static void writable(pa_stream*, std::size_t bytes, void* self);
+    static void retry(pa_mainloop_api*, pa_time_event*, const timeval*, void* self);
 
+    bool newContext();
     std::string connectContext();
-    std::string connectStream(double sampleRate);
+    std::string connectStream();
+    bool newStream();
+    std::string waitForStream();
+    void closeConnection();
+    void lose();
     std::string contextError() const { return pa_strerror(pa_context_errno(context_)); }
     void fill(std::size_t bytes);
     void setBuffering(std::uint32_t targetFrames, std::uint32_t refillFrames);
 
     SynthRenderer& renderer_;
+    const double sampleRate_;
     pa_threaded_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
+    pa_time_event* retryTimer_ = nullptr;
+    // Set once start() has the stream playing: from then on a failure means the server went.
+    bool started_ = false;
+    // Whether the server is gone and the output is trying to reach it again; written under the
+    // loop's lock.
+    std::atomic<bool> lost_{false};
     // Whether the stream runs on the quiet buffering; written under the loop's lock, read
     // without it by the sending thread.
     std::atomic<bool> quiet_{false};
@@ -100,28 +121,88 @@ PulseOutput::~PulseOutput()
     }
     // Once the loop's thread has stopped, no callback renders any more.
     pa_threaded_mainloop_stop(loop_);
+    if (retryTimer_ != nullptr) {
+        pa_threaded_mainloop_get_api(loop_)->time_free(retryTimer_);
+    }
+    closeConnection();
+    pa_threaded_mainloop_free(loop_);
+}
+
+// Under the loop's lock, or once it has stopped.
+void PulseOutput::closeConnection()
+{
     if (stream_ != nullptr) {
         pa_stream_set_write_callback(stream_, nullptr, nullptr);
         pa_stream_set_state_callback(stream_, nullptr, nullptr);
         pa_stream_disconnect(stream_);
         pa_stream_unref(stream_);
+        stream_ = nullptr;
     }
     if (context_ != nullptr) {
         pa_context_set_state_callback(context_, nullptr, nullptr);
         pa_context_disconnect(context_);
         pa_context_unref(context_);
+        context_ = nullptr;
     }
-    pa_threaded_mainloop_free(loop_);
 }
 
-void PulseOutput::signalLoop(pa_context*, void* self)
+// While starting, wakes start() for each change; once playing, a failure is the server going,
+// and a context ready again after that gets a stream.
+void PulseOutput::contextChanged(pa_context* context, void* self)
 {
-    pa_threaded_mainloop_signal(static_cast<PulseOutput*>(self)->loop_, 0);
+    auto& output = *static_cast<PulseOutput*>(self);
+    pa_threaded_mainloop_signal(output.loop_, 0);
+    if (!output.started_) {
+        return;
+    }
+    const pa_context_state_t state = pa_context_get_state(context);
+    const bool ready = state == PA_CONTEXT_READY;
+    if (!PA_CONTEXT_IS_GOOD(state) || (ready && !output.newStream())) {
+        output.lose();
+    }
 }
 
-void PulseOutput::signalLoopFromStream(pa_stream*, void* self)
+void PulseOutput::streamChanged(pa_stream* stream, void* self)
 {
-    pa_threaded_mainloop_signal(static_cast<PulseOutput*>(self)->loop_, 0);
+    auto& output = *static_cast<PulseOutput*>(self);
+    pa_threaded_mainloop_signal(output.loop_, 0);
+    if (!output.started_) {
+        return;
+    }
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (!PA_STREAM_IS_GOOD(state)) {
+        output.lose();
+    } else if (state == PA_STREAM_READY && output.lost_.load()) {
+        // What was played while no one could hear it ends here, before the first write.
+        output.renderer_.endVoices();
+        output.lost_.store(false);
+    }
+}
+
+// On the loop's thread: drops the connection and tries again after the retry interval.
+void PulseOutput::lose()
+{
+    lost_.store(true);
+    closeConnection();
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
+    timeval due{};
+    pa_timeval_add(pa_gettimeofday(&due), config::retryMicroseconds);
+    if (retryTimer_ == nullptr) {
+        retryTimer_ = api->time_new(api, &due, retry, this);
+    } else {
+        api->time_restart(retryTimer_, &due);
+    }
+}
+
+// On the loop's thread. The context's changes take it on from here.
+void PulseOutput::retry(pa_mainloop_api* api, pa_time_event* timer, const timeval*, void* self)
+{
+    auto& output = *static_cast<PulseOutput*>(self);
+    api->time_restart(timer, nullptr);
+    if (!output.newContext() ||
+        pa_context_connect(output.context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        output.lose();
+    }
 }
 
 void PulseOutput::writable(pa_stream*, std::size_t bytes, void* self)
@@ -129,14 +210,13 @@ void PulseOutput::writable(pa_stream*, std::size_t bytes, void* self)
     static_cast<PulseOutput*>(self)->fill(bytes);
 }
 
-std::string PulseOutput::start(double sampleRate)
+std::string PulseOutput::start()
 {
     loop_ = pa_threaded_mainloop_new();
     if (loop_ == nullptr) {
         return "no main loop";
     }
-    context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), config::clientName);
-    if (context_ == nullptr) {
+    if (!newContext()) {
         return "no context";
     }
     const LoopLock lock(loop_);
@@ -146,12 +226,25 @@ std::string PulseOutput::start(double sampleRate)
     if (std::string why = connectContext(); !why.empty()) {
         return why;
     }
-    return connectStream(sampleRate);
+    if (std::string why = connectStream(); !why.empty()) {
+        return why;
+    }
+    started_ = true;
+    return {};
+}
+
+bool PulseOutput::newContext()
+{
+    context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), config::clientName);
+    if (context_ == nullptr) {
+        return false;
+    }
+    pa_context_set_state_callback(context_, contextChanged, this);
+    return true;
 }
 
 std::string PulseOutput::connectContext()
 {
-    pa_context_set_state_callback(context_, signalLoop, this);
     if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         return contextError();
     }
@@ -165,24 +258,33 @@ std::string PulseOutput::connectContext()
     return {};
 }
 
-std::string PulseOutput::connectStream(double sampleRate)
+std::string PulseOutput::connectStream()
 {
-    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(sampleRate),
+    return newStream() ? waitForStream() : contextError();
+}
+
+// Under the loop's lock: a stream on the short buffering, connecting.
+bool PulseOutput::newStream()
+{
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(sampleRate_),
                                 config::channels};
     stream_ = pa_stream_new(context_, config::streamName, &format, nullptr);
     if (stream_ == nullptr) {
-        return contextError();
+        return false;
     }
-    pa_stream_set_state_callback(stream_, signalLoopFromStream, this);
+    pa_stream_set_state_callback(stream_, streamChanged, this);
     pa_stream_set_write_callback(stream_, writable, this);
+    quiet_.store(false);
     const pa_buffer_attr buffering = bufferAttributes(config::targetFrames, config::refillFrames);
     // The stream plays from the start and never pauses: a sound server may take half a second
     // to bring a corked stream back (seen with the null sink). Silence is cheap instead: the
     // renderer writes zeros without running the synth, on a buffer that is refilled rarely.
     const auto flags = PA_STREAM_ADJUST_LATENCY;
-    if (pa_stream_connect_playback(stream_, nullptr, &buffering, flags, nullptr, nullptr) < 0) {
-        return contextError();
-    }
+    return pa_stream_connect_playback(stream_, nullptr, &buffering, flags, nullptr, nullptr) >= 0;
+}
+
+std::string PulseOutput::waitForStream()
+{
     pa_stream_state_t state = PA_STREAM_UNCONNECTED;
     while ((state = pa_stream_get_state(stream_)) != PA_STREAM_READY) {
         if (!PA_STREAM_IS_GOOD(state)) {
@@ -230,19 +332,24 @@ void PulseOutput::messageSent()
         return;
     }
     const LoopLock lock(loop_);
-    if (quiet_.load()) {
+    if (quiet_.load() && !lost_.load()) {
         quiet_.store(false);
         setBuffering(config::targetFrames, config::refillFrames);
         forget(pa_stream_flush(stream_, nullptr, nullptr));
     }
 }
 
+std::string PulseOutput::silenceReason() const
+{
+    return lost_.load() ? "The PulseAudio server has stopped." : "";
+}
+
 }  // namespace
 
 AudioStartResult startPulseOutput(SynthRenderer& renderer, double sampleRate)
 {
-    auto output = std::make_unique<PulseOutput>(renderer);
-    if (std::string why = output->start(sampleRate); !why.empty()) {
+    auto output = std::make_unique<PulseOutput>(renderer, sampleRate);
+    if (std::string why = output->start(); !why.empty()) {
         return why;
     }
     return output;

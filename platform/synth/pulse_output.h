@@ -6,9 +6,11 @@
 
 namespace midiout {
 
-// Connects to the server PULSE_SERVER names, or the user's, never starting one. The stream
-// keeps about 256 frames queued, is refilled 128 at a time, and is paused (corked) while the
-// synth is silent, so that an open, silent synth wakes nothing.
+// Connects to the server PULSE_SERVER names, or the user's, never starting one. While sounding
+// the stream keeps 64 frames in all, refilled 16 at a time; while the synth is silent it goes
+// over to 200 ms refilled 50 ms at a time, so that an open, silent synth seldom wakes anyone.
+// When the server goes, the output tries to reach it again every 250 ms and plays on once it
+// answers; voices sounding or started meanwhile are ended then.
 AudioStartResult startPulseOutput(SynthRenderer& renderer, double sampleRate);
 
 }  // namespace midiout

@@ -68,4 +68,9 @@ void SynthRenderer::renderPlanar(float* left, float* right, int frames)
     fluid::fluid_synth_write_float(engine_.synth(), frames, left, 0, 1, right, 0, 1);
 }
 
+void SynthRenderer::endVoices()
+{
+    fluid::fluid_synth_all_sounds_off(engine_.synth(), -1);
+}
+
 }  // namespace midiout

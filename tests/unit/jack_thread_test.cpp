@@ -55,5 +55,22 @@ TEST(JackThread, AnOverdueCallIsCleanedUpAndOneGivenUpInTheQueueNeverRuns)
     EXPECT_TRUE(postedCallRan.load());
 }
 
+// A retry waits its interval without holding up the calls asked for meanwhile.
+TEST(JackThread, ATimedCallRunsOnceDueAndCallsAskedMeanwhileRunFirst)
+{
+    const auto start = std::chrono::steady_clock::now();
+    std::promise<std::chrono::steady_clock::time_point> timedRan;
+    std::vector<int> order;
+    jackthread::postAfter(100ms, [&] {
+        order.push_back(2);
+        timedRan.set_value(std::chrono::steady_clock::now());
+    });
+    EXPECT_TRUE(jackthread::run([&] { order.push_back(1); }, 50ms));
+    std::future<std::chrono::steady_clock::time_point> ran = timedRan.get_future();
+    ASSERT_EQ(ran.wait_for(5s), std::future_status::ready);
+    EXPECT_GE(ran.get() - start, 100ms);
+    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+}
+
 }  // namespace
 }  // namespace midiout
