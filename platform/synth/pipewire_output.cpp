@@ -104,6 +104,7 @@ private:
     std::atomic<pw_stream_state> state_{PW_STREAM_STATE_UNCONNECTED};
     // Set once start() has the stream in the graph: from then on an error means the daemon went.
     bool started_ = false;
+    bool closing_ = false;  // while closeConnection() runs
     // Whether the daemon is gone and the output is trying to reach it again; written on the
     // loop's thread.
     std::atomic<bool> lost_{false};
@@ -156,12 +157,12 @@ PipeWireOutput::~PipeWireOutput()
     pw_thread_loop_destroy(loop_);
 }
 
-// On the loop's thread, or once it has stopped. The listeners go first, so that the stream's
-// end is not taken for the daemon's.
+// On the loop's thread, or once it has stopped. The stream's end is not taken for the daemon's.
+// Destroying the stream removes its listener once its realtime thread is done with it.
 void PipeWireOutput::closeConnection()
 {
+    closing_ = true;
     if (stream_ != nullptr) {
-        spa_hook_remove(&listener_);
         pw_stream_destroy(stream_);
         stream_ = nullptr;
     }
@@ -170,6 +171,7 @@ void PipeWireOutput::closeConnection()
         pw_core_disconnect(core_);
         core_ = nullptr;
     }
+    closing_ = false;
 }
 
 std::string PipeWireOutput::start()
@@ -271,7 +273,7 @@ void PipeWireOutput::stateChanged(void* self, pw_stream_state, pw_stream_state s
     auto& output = *static_cast<PipeWireOutput*>(self);
     output.state_.store(state);
     pw_thread_loop_signal(output.loop_, false);
-    if (!output.started_) {
+    if (!output.started_ || output.closing_) {
         return;
     }
     if (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED) {
