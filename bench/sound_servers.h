@@ -8,8 +8,9 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "support/environment.h"
 
 namespace bench {
 
@@ -25,7 +26,7 @@ struct SoundServer {
     std::string monitor;          // the null sink's monitor; empty for JACK
     std::vector<Daemon> daemons;  // the processes that carry the sound
     // Variables set while the server is measured; an absent value is unset.
-    std::vector<std::pair<std::string, std::optional<std::string>>> environment;
+    testsupport::Environment environment;
 };
 
 inline std::string requiredVariable(const char* name)
@@ -55,7 +56,7 @@ inline std::optional<std::string> currentVariable(const char* name)
 inline std::vector<SoundServer> soundServers()
 {
     // JACK and PulseAudio are measured in the script's own environment.
-    const std::vector<std::pair<std::string, std::optional<std::string>>> scripts = {
+    const testsupport::Environment scripts = {
         {"PULSE_SERVER", requiredVariable("VORLIK_PULSEAUDIO_SERVER")},
         {"PIPEWIRE_RUNTIME_DIR", currentVariable("PIPEWIRE_RUNTIME_DIR")},
         {"XDG_RUNTIME_DIR", currentVariable("XDG_RUNTIME_DIR")}};
@@ -84,13 +85,7 @@ inline std::vector<SoundServer> soundServers()
 // thread of the benchmark reads the environment.
 inline void use(const SoundServer& server)
 {
-    for (const auto& [name, value] : server.environment) {
-        if (value) {
-            setenv(name.c_str(), value->c_str(), 1);
-        } else {
-            unsetenv(name.c_str());
-        }
-    }
+    testsupport::setEnvironment(server.environment);
 }
 
 }  // namespace bench

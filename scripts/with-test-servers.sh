@@ -23,7 +23,6 @@ weston_wrapper=
 wayland_socket=
 jackd_wrapper=
 pulseaudio_wrapper=
-pulse_socket=
 dbus_wrapper=
 pipewire_wrapper=
 wireplumber_wrapper=
@@ -31,6 +30,9 @@ pipewire_pulse_wrapper=
 command_pid=
 display_number=
 weston_display_number=
+
+# shellcheck source=tests/tools/sound_servers.sh
+source "${BASH_SOURCE[0]%/*}/../tests/tools/sound_servers.sh"
 
 fail() {  # $1: message, $2: log file to show
     echo "with-test-servers: $1" >&2
@@ -192,71 +194,12 @@ start_jackd() {
     wait_until_ready jackd jackd_ready "$jackd_wrapper" "$workdir/jackd.log"
 }
 
-# Everything the server and its clients keep goes under the work directory: never a user's server,
-# cookie or configuration. As root it warns that it is meant for --system, and runs all the same.
-pulse_environment=()
-set_pulse_environment() {
-    mkdir -p "$workdir/pulse/home" "$workdir/pulse/runtime" "$workdir/pulse/config" \
-        "$workdir/pulse/state"
-    pulse_socket=$workdir/pulse/native
-    pulse_environment=(HOME="$workdir/pulse/home" XDG_RUNTIME_DIR="$workdir/pulse/runtime"
-                       XDG_CONFIG_HOME="$workdir/pulse/config"
-                       PULSE_RUNTIME_PATH="$workdir/pulse/runtime"
-                       PULSE_STATE_PATH="$workdir/pulse/state" PULSE_SERVER="unix:$pulse_socket")
-}
-
-pulseaudio_ready() {
-    [[ -s $workdir/pulse/config/pulse/cookie ]] &&
-        env "${pulse_environment[@]}" pactl info >/dev/null 2>&1
-}
-
-# No configuration script (-n): only a 48 kHz null sink, whose monitor tests record, and the
-# native protocol on our own socket.
 start_pulseaudio() {
-    set_pulse_environment
-    env "${pulse_environment[@]}" timeout "$server_lifetime" pulseaudio -n --daemonize=no \
-        --exit-idle-time=-1 --disallow-exit --log-target=stderr \
-        -L "module-null-sink rate=48000" -L "module-native-protocol-unix socket=$pulse_socket" \
-        </dev/null >"$workdir/pulseaudio.log" 2>&1 &
+    set_pulse_environment "$workdir"
+    env "${pulse_environment[@]}" timeout "$server_lifetime" \
+        pulseaudio "${pulseaudio_arguments[@]}" </dev/null >"$workdir/pulseaudio.log" 2>&1 &
     pulseaudio_wrapper=$!
     wait_until_ready pulseaudio pulseaudio_ready "$pulseaudio_wrapper" "$workdir/pulseaudio.log"
-}
-
-# The graph's own session bus, on which wireplumber depends; no user's bus is ever reached.
-dbus_ready() {
-    [[ -S $workdir/pipewire/bus ]]
-}
-
-pipewire_ready() {
-    env "${pipewire_environment[@]}" pw-cli info 0 >/dev/null 2>&1
-}
-
-# pipewire-pulse answers, and the session manager has made the null sink the default, which it
-# does once it manages the graph (and so links new streams).
-pipewire_pulse_ready() {
-    env "${pipewire_environment[@]}" PULSE_SERVER="unix:$workdir/pipewire/runtime/pulse/native" \
-        pactl get-default-sink 2>/dev/null | grep -qx "$pipewire_sink"
-}
-
-# Everything the graph keeps goes under the work directory, as for PulseAudio; its configuration
-# is the system's plus a drop-in that makes a 48 kHz stereo null sink.
-readonly pipewire_sink=vorlik-null
-pipewire_environment=()
-set_pipewire_environment() {
-    local home=$workdir/pipewire/home dropins
-    dropins=$home/.config/pipewire/pipewire.conf.d
-    mkdir -p "$dropins" "$workdir/pipewire/runtime"
-    chmod 700 "$workdir/pipewire/runtime"
-    printf '%s\n' 'context.objects = [' '    { factory = adapter args = {' \
-        '        factory.name = support.null-audio-sink' "        node.name = $pipewire_sink" \
-        '        node.description = "Null sink" media.class = "Audio/Sink"' \
-        '        audio.position = [ FL FR ] audio.rate = 48000' \
-        '        monitor.channel-volumes = true } }' ']' >"$dropins/null-sink.conf"
-    pipewire_environment=(HOME="$home" XDG_CONFIG_HOME="$home/.config"
-                          XDG_STATE_HOME="$home/.local/state"
-                          XDG_RUNTIME_DIR="$workdir/pipewire/runtime"
-                          PIPEWIRE_RUNTIME_DIR="$workdir/pipewire/runtime"
-                          DBUS_SESSION_BUS_ADDRESS="unix:path=$workdir/pipewire/bus")
 }
 
 # $1: log name, then the command; sets graph_process to the pid of its timeout wrapper.
@@ -271,9 +214,8 @@ start_in_graph() {
 # wireplumber and pipewire-pulse start side by side once pipewire answers; they get ready while
 # the other servers start (see wait_for_pipewire).
 start_pipewire() {
-    set_pipewire_environment
-    start_in_graph dbus dbus-daemon --session --nofork --nopidfile \
-        --address="unix:path=$workdir/pipewire/bus"
+    set_pipewire_environment "$workdir"
+    start_in_graph dbus dbus-daemon "${dbus_arguments[@]}"
     dbus_wrapper=$graph_process
     wait_until_ready dbus-daemon dbus_ready "$dbus_wrapper" "$workdir/dbus.log"
     start_in_graph pipewire pipewire
@@ -326,7 +268,7 @@ unset WAYLAND_DISPLAY
 export DISPLAY=:$display_number
 export JACK_DEFAULT_SERVER=$jack_server
 # Clients read the server's own cookie rather than making one in the user's home folder.
-export PULSE_SERVER=unix:$pulse_socket PULSE_COOKIE=$workdir/pulse/config/pulse/cookie
+export PULSE_SERVER=unix:$pulse_socket PULSE_COOKIE=$pulse_folder/config/pulse/cookie
 # Tests that run on Wayland connect to this socket, and drive weston's seat on its X display.
 export VORLIK_WAYLAND_DISPLAY=$wayland_socket VORLIK_WAYLAND_SEAT_DISPLAY=:$weston_display_number
 # PipeWire clients find no daemon (a user's included) unless a test asks for the graph.
@@ -335,8 +277,8 @@ export PIPEWIRE_RUNTIME_DIR=$workdir/no-pipewire
 # What the PipeWire wrappers and the benchmarks switch to; the servers' pids for load figures.
 export VORLIK_PULSEAUDIO_SERVER=$PULSE_SERVER VORLIK_PULSEAUDIO_MONITOR=null.monitor
 export VORLIK_SINK_MONITOR=$VORLIK_PULSEAUDIO_MONITOR
-export VORLIK_PIPEWIRE_RUNTIME_DIR=$workdir/pipewire/runtime
-export VORLIK_PIPEWIRE_PULSE_SERVER=unix:$workdir/pipewire/runtime/pulse/native
+export VORLIK_PIPEWIRE_RUNTIME_DIR=$pipewire_folder/runtime
+export VORLIK_PIPEWIRE_PULSE_SERVER=unix:$pipewire_pulse_socket
 export VORLIK_PIPEWIRE_MONITOR=$pipewire_sink.monitor
 VORLIK_JACKD_PID=$(server_pid "$jackd_wrapper")
 VORLIK_PULSEAUDIO_PID=$(server_pid "$pulseaudio_wrapper")

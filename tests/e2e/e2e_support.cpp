@@ -2,15 +2,12 @@
 // typing with xdotool, and reading what a JACK capture client receives from it.
 #include "e2e_support.h"
 
-#include <fcntl.h>
 #include <jack/jack.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -18,117 +15,25 @@
 #include <fstream>
 #include <iterator>
 
-extern char** environ;
-
 namespace e2e {
 namespace {
 
+using testsupport::ended;
+using testsupport::finish;
 using testsupport::JackCapture;
+using testsupport::killGrace;
+using testsupport::RunningCommand;
+using testsupport::spawn;
+using testsupport::start;
+using testsupport::waitForStatus;
 
 constexpr const char* programPath = VORLIK_PROGRAM_PATH;
 
-constexpr std::chrono::seconds killGrace{2};  // after timeout's TERM, before its KILL
 // After each simulated action, so that the toolkit sees separate events rather than merging them.
 constexpr std::chrono::milliseconds actionPause{50};
 constexpr int channelCount = 16;  // channels that "Stop!" silences, 0 to 15
 // After messages that should be the last, for any that follow them to arrive.
 constexpr std::chrono::milliseconds quietPeriod{300};
-
-// Pointers to the strings, for exec-style calls, ending in a null pointer.
-std::vector<char*> nullTerminated(const std::vector<std::string>& strings)
-{
-    std::vector<char*> pointers;
-    pointers.reserve(strings.size() + 1);
-    for (const std::string& text : strings) {
-        pointers.push_back(const_cast<char*>(text.c_str()));
-    }
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
-// Starts args[0], found on PATH, with its standard output and error going to outputFd.
-std::optional<pid_t> spawn(const std::vector<std::string>& args, int outputFd,
-                           char* const* environment)
-{
-    std::vector<char*> argv = nullTerminated(args);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, outputFd, STDERR_FILENO);
-    pid_t pid = 0;
-    const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environment);
-    posix_spawn_file_actions_destroy(&actions);
-    return error == 0 ? std::optional(pid) : std::nullopt;
-}
-
-// The exit status, or -1 when the process did not exit normally.
-int waitForStatus(pid_t pid)
-{
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) {
-            return -1;
-        }
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string readAll(int fd)
-{
-    std::string text;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t count = read(fd, buffer, sizeof buffer);
-        if (count > 0) {
-            text.append(buffer, static_cast<std::size_t>(count));
-        } else if (count == 0 || errno != EINTR) {
-            return text;
-        }
-    }
-}
-
-// A command started under timeout(1), so that a hung tool cannot hang the test.
-struct RunningCommand {
-    pid_t pid = 0;    // of timeout, which passes a TERM on to the command
-    int output = -1;  // read end of a pipe carrying its standard output and error
-};
-
-std::optional<RunningCommand> start(const std::vector<std::string>& command,
-                                    std::chrono::seconds deadline)
-{
-    std::vector<std::string> args = {"timeout", "--kill-after=" + std::to_string(killGrace.count()),
-                                     std::to_string(deadline.count())};
-    args.insert(args.end(), command.begin(), command.end());
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
-        return std::nullopt;
-    }
-    const std::optional<pid_t> pid = spawn(args, pipeFds[1], environ);
-    close(pipeFds[1]);
-    if (!pid) {
-        close(pipeFds[0]);
-        return std::nullopt;
-    }
-    return RunningCommand{*pid, pipeFds[0]};
-}
-
-// True once the child has ended; it is left to be reaped by finish().
-bool ended(pid_t pid)
-{
-    siginfo_t info{};
-    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-           info.si_pid == pid;
-}
-
-CommandResult finish(const RunningCommand& command)
-{
-    CommandResult result;
-    result.output = readAll(command.output);
-    close(command.output);
-    result.status = waitForStatus(command.pid);
-    return result;
-}
 
 // Debian 12's xdotool (3.20160805) stops a search at the X error that a window closing while it
 // looks raises, whether that window matches or not; a window manager's frames close with every
@@ -193,12 +98,6 @@ std::vector<testsupport::CapturedEvent> eventsThroughAllNotesOff(testsupport::Ja
         effectDeadline);
     std::this_thread::sleep_for(quietPeriod);
     return capture.events();
-}
-
-CommandResult run(const std::vector<std::string>& command, std::chrono::seconds deadline)
-{
-    const std::optional<RunningCommand> running = start(command, deadline);
-    return running ? finish(*running) : CommandResult{-1, "cannot start " + command.front()};
 }
 
 // One xdotool action, followed by a short pause; a failure is reported with the tool's output.
@@ -350,7 +249,7 @@ void ProgramTest::showLogOnFailure() const
 
 std::string ProgramTest::startProgram()
 {
-    program_ = spawn({programPath}, logFd_, environ);
+    program_ = spawn({programPath}, logFd_);
     if (!program_) {
         ADD_FAILURE() << "cannot start " << programPath;
         return {};

@@ -13,7 +13,9 @@
 #include <thread>
 #include <vector>
 
+#include "support/command.h"
 #include "support/jack_capture.h"
+#include "support/wait_until.h"
 
 namespace e2e {
 
@@ -23,7 +25,6 @@ using Clock = std::chrono::steady_clock;
 constexpr std::chrono::seconds commandDeadline{10};  // for one xdotool call
 constexpr std::chrono::seconds startDeadline{30};    // until a window is on screen
 constexpr std::chrono::seconds effectDeadline{20};   // for any other effect of an action
-constexpr std::chrono::milliseconds pollInterval{20};
 
 // Regular expressions for xdotool. At start the splash is the program's only visible window.
 constexpr const char* programClass = "^vorlik$";
@@ -54,26 +55,9 @@ std::vector<std::string> allNotesOffOnEveryChannel();
 // that anything sent after them arrives too; every event received, oldest first.
 std::vector<testsupport::CapturedEvent> eventsThroughAllNotesOff(testsupport::JackCapture& capture);
 
-template <class Condition>
-bool waitUntil(Condition condition, std::chrono::milliseconds deadline)
-{
-    const auto end = Clock::now() + deadline;
-    while (!condition()) {
-        if (Clock::now() >= end) {
-            return false;
-        }
-        std::this_thread::sleep_for(pollInterval);
-    }
-    return true;
-}
-
-struct CommandResult {
-    int status = -1;  // exit status; 124 when timeout stopped the command
-    std::string output;
-};
-
-// A command run under timeout(1), so that a hung tool cannot hang the test.
-CommandResult run(const std::vector<std::string>& command, std::chrono::seconds deadline);
+using testsupport::CommandResult;
+using testsupport::run;
+using testsupport::waitUntil;
 
 // One xdotool action, followed by a short pause so that the toolkit sees separate events; a
 // failure is reported with the tool's output.

@@ -2,20 +2,22 @@
 // test can stall, resume, kill and start again without disturbing any other test.
 #pragma once
 
-#include <sys/types.h>
-
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "e2e_support.h"
+#include "support/jack_server.h"
 
 namespace e2e {
 
-// The test's capture client and the program are pointed at the server. A killed server leaves
-// its shared memory behind until the next server of its name starts; few ports keep that small.
+// The test's capture client and the program are pointed at the server.
 class OwnJackServerTest : public ProgramTest {
 protected:
+    // One name for every run: the registry of servers frees a killed server's place only when a
+    // server of the same name starts.
+    explicit OwnJackServerTest(const std::string& serverName = "vorlik-stalled-server");
+
     void SetUp() override;
     void TearDown() override;
 
@@ -37,21 +39,11 @@ protected:
     // The full names of the server's ports that belong to clients named "vorlik...".
     std::vector<std::string> programPorts();
 
-    const std::string& serverName() const { return serverName_; }
+    const std::string& serverName() const { return server_.name(); }
 
 private:
-    void signalServer(int signal) const;
-    // Ends the server cleanly when it answers, so that the server registry frees its place.
-    void stopServer();
-    void removeLeftovers() const;
-
-    // One name for every run: the registry of servers frees a killed server's place only when a
-    // server of the same name starts.
-    std::string serverName_ = "vorlik-stalled-server";
+    testsupport::JackServer server_;
     std::optional<std::string> savedServer_;
-    pid_t wrapper_ = 0;
-    pid_t jackd_ = 0;
-    bool stalled_ = false;
 };
 
 }  // namespace e2e
