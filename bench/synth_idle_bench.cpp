@@ -14,10 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "builtin_synth_on.h"
 #include "fluidsynth_program.h"
 #include "process_load.h"
 #include "sound_servers.h"
+#include "support/builtin_synth_on.h"
 #include "support/statistics.h"
 
 namespace {
@@ -66,7 +66,7 @@ void measure(Costs& costs, pid_t player, const bench::SoundServer& server)
 
 void device0Idle(Costs& costs, const bench::SoundServer& server)
 {
-    const auto synth = bench::openBuiltinSynthOn(server.device0Output);
+    const auto synth = testsupport::openBuiltinSynthOn(server.device0Output);
     std::this_thread::sleep_for(settle);
     measure(costs, getpid(), server);
 }

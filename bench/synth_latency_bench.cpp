@@ -27,9 +27,9 @@
 #include <thread>
 #include <vector>
 
-#include "builtin_synth_on.h"
 #include "fluidsynth_program.h"
 #include "sound_servers.h"
+#include "support/builtin_synth_on.h"
 #include "support/statistics.h"
 
 namespace {
@@ -294,7 +294,7 @@ template <class Watch>
 void device0Run(Watch& source, const bench::SoundServer& server, const Plan& plan,
                 Latencies& latencies)
 {
-    const auto synth = bench::openBuiltinSynthOn(server.device0Output);
+    const auto synth = testsupport::openBuiltinSynthOn(server.device0Output);
     if constexpr (std::is_same_v<Watch, JackWatch>) {
         source.connectTo("vorlik:synth-left");
     }

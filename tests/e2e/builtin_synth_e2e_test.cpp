@@ -3,6 +3,7 @@
 // sink's monitor with parec. VORLIK_SINK_MONITOR names the monitor; VORLIK_EXPECTED_AUDIO_DRIVERS
 // the audio outputs device 0 may play through there ("pulseaudio" unless set).
 #include "platform/synth/builtin_synth.h"
+#include "support/monitor_recording.h"
 #include "support/signal_analysis.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@
 
 namespace {
 
-constexpr double rateHz = 48000;
+constexpr double rateHz = testsupport::recordingRateHz;
 constexpr std::uint32_t fluteProgram = 0x49C0;
 constexpr std::uint32_t noteOnA4 = 0x644590;
 constexpr std::uint32_t allNotesOff = 0x7BB0;
@@ -26,13 +27,6 @@ constexpr float silentRms = 1e-4f;
 // Awake, device 0 keeps the sink (or the PipeWire graph's quantum) at a few ms or less; at rest it
 // lets the server buffer more (the monitor's recording asks for 10 to 20 ms).
 constexpr long restingSinkMicroseconds = 5000;
-
-// Recorded at the sink's rate, one channel (the left), as raw 32-bit floats.
-std::string recordCommand(const std::string& monitor)
-{
-    return "timeout 60 parec --device=" + monitor +
-           " --format=float32le --rate=48000 --channels=1 --latency-msec=20 --raw 2>/dev/null";
-}
 
 // The audio outputs device 0 may choose on the server under test.
 std::vector<std::string> expectedAudioDrivers()
@@ -46,44 +40,17 @@ std::vector<std::string> expectedAudioDrivers()
     return drivers;
 }
 
-struct PipeCloser {
-    void operator()(FILE* pipe) const { pclose(pipe); }
-};
-
 // How long the server buffers the sink, in µs, as the command VORLIK_SINK_LATENCY_COMMAND prints
 // it (tests/tools/sink_latency_*.sh); -1 when it prints no number.
 long sinkLatencyMicroseconds(const std::string& command)
 {
-    const std::unique_ptr<FILE, PipeCloser> pipe(popen(command.c_str(), "r"));
+    const std::unique_ptr<FILE, testsupport::PipeCloser> pipe(popen(command.c_str(), "r"));
     long microseconds = -1;
     if (!pipe || std::fscanf(pipe.get(), "%ld", &microseconds) != 1) {
         return -1;
     }
     return microseconds;
 }
-
-// The null sink's monitor, read as it plays: every read waits for the recording to catch up.
-class MonitorRecording {
-public:
-    explicit MonitorRecording(const std::string& monitor)
-        : pipe_(popen(recordCommand(monitor).c_str(), "r"))
-    {
-    }
-    bool started() const { return pipe_ != nullptr; }
-
-    // The next `seconds` of output; shorter only when parec ends.
-    std::vector<float> next(double seconds)
-    {
-        std::vector<float> samples(static_cast<std::size_t>(seconds * rateHz));
-        const std::size_t got =
-            std::fread(samples.data(), sizeof(float), samples.size(), pipe_.get());
-        samples.resize(got);
-        return samples;
-    }
-
-private:
-    std::unique_ptr<FILE, PipeCloser> pipe_;
-};
 
 class BuiltinSynthOnSoundServer : public testing::Test {
 protected:
@@ -113,9 +80,9 @@ protected:
 TEST_F(BuiltinSynthOnSoundServer,
        NoteOnA4PlaysAt440HzAllNotesOffSilencesItAndItPlaysAgainAfterARest)
 {
-    MonitorRecording monitor(monitor_);
-    ASSERT_TRUE(monitor.started());
-    ASSERT_EQ(monitor.next(0.1).size(), 4800u) << "parec records nothing";
+    const auto monitor = testsupport::MonitorRecording::start(monitor_);
+    ASSERT_NE(monitor, nullptr);
+    ASSERT_EQ(monitor->next(0.1).size(), 4800u) << "parec records nothing";
 
     midiout::OpenResult opened = midiout::makeBuiltinSynth()->open(1);
     if (auto* reason = std::get_if<std::string>(&opened)) {
@@ -130,26 +97,26 @@ TEST_F(BuiltinSynthOnSoundServer,
 
     synth->send(fluteProgram);
     synth->send(noteOnA4);
-    monitor.next(0.3);  // the attack, and what was queued before the note
-    const std::vector<float> tone = monitor.next(0.5);
+    monitor->next(0.3);  // the attack, and what was queued before the note
+    const std::vector<float> tone = monitor->next(0.5);
     ASSERT_EQ(tone.size(), 24000u);
     EXPECT_GT(testsupport::rms(tone), soundingRms);
     EXPECT_NEAR(testsupport::fundamentalHz(tone, rateHz), 440.0, 4.4);
 
     synth->send(allNotesOff);
-    monitor.next(1.5);  // release and reverb tail
-    const std::vector<float> after = monitor.next(0.3);
+    monitor->next(1.5);  // release and reverb tail
+    const std::vector<float> after = monitor->next(0.3);
     ASSERT_EQ(after.size(), 14400u);
     EXPECT_LT(testsupport::rms(after), silentRms);
 
     // Past the synth's 2 s tail hold and the 4 s more that a PipeWire stream keeps its place in
     // the graph: it rests.
-    monitor.next(5.5);
+    monitor->next(5.5);
     EXPECT_GE(sinkLatencyMicroseconds(latencyCommand_), restingSinkMicroseconds)
         << "the silent synth keeps the sound server at its shortest latency";
     synth->send(noteOnA4);
-    monitor.next(0.3);
-    const std::vector<float> again = monitor.next(0.5);
+    monitor->next(0.3);
+    const std::vector<float> again = monitor->next(0.5);
     EXPECT_GT(testsupport::rms(again), soundingRms);
     EXPECT_NEAR(testsupport::fundamentalHz(again, rateHz), 440.0, 4.4);
 }

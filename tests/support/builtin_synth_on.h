@@ -1,4 +1,4 @@
-// Opens device 0 on the one audio output a benchmark names: JACK, PipeWire or PulseAudio.
+// Opens device 0 on the one audio output a test or benchmark names: JACK, PipeWire or PulseAudio.
 #pragma once
 
 #include <memory>
@@ -8,10 +8,10 @@
 #include "platform/synth/builtin_synth.h"
 #include "platform/synth/synth_engine.h"
 
-namespace bench {
+namespace testsupport {
 
-// "jack", "pipewire" or "pulseaudio": device 0 on that output alone. Throws when it does not open
-// there.
+// "jack", "pipewire" or "pulseaudio": device 0 on that output alone; "" for the first that plays.
+// Throws when it does not open there.
 inline std::unique_ptr<midiout::BuiltinSynthOutput> openBuiltinSynthOn(const std::string& output)
 {
     midiout::SynthEngine::CreateResult created = midiout::SynthEngine::create();
@@ -27,4 +27,4 @@ inline std::unique_ptr<midiout::BuiltinSynthOutput> openBuiltinSynthOn(const std
     return synth;
 }
 
-}  // namespace bench
+}  // namespace testsupport
