@@ -51,7 +51,9 @@ set_pipewire_environment() {
         '        factory.name = support.null-audio-sink' "        node.name = $pipewire_sink" \
         '        node.description = "Null sink" media.class = "Audio/Sink"' \
         '        audio.position = [ FL FR ] audio.rate = 48000' \
-        '        monitor.channel-volumes = true } }' ']' >"$dropins/null-sink.conf"
+        '        monitor.channel-volumes = true } }' ']' >"$dropins/null-sink.conf.$$"
+    # Renamed into place whole: a daemon starting meanwhile never reads it half written.
+    mv -f "$dropins/null-sink.conf.$$" "$dropins/null-sink.conf"
     pipewire_pulse_socket=$pipewire_folder/runtime/pulse/native
     pipewire_environment=(HOME="$home" XDG_CONFIG_HOME="$home/.config"
                           XDG_STATE_HOME="$home/.local/state"
