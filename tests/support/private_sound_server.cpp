@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <sstream>
 
 #include "support/command.h"
@@ -96,17 +97,33 @@ bool PrivateSoundServer::start()
     return true;
 }
 
-// A daemon that does not start says why in its log, shown then.
 bool PrivateSoundServer::startDaemon(Daemon& daemon)
 {
-    const std::string log = folder_ + "/" + daemon.name + ".log";
-    if (daemon.process->start({tool, folder_, "run", daemon.name}, log) &&
+    if (daemon.process->start({tool, folder_, "run", daemon.name}, logPath(daemon)) &&
         (!daemon.awaited || run({tool, folder_, "ready", daemon.name}, toolDeadline).status == 0)) {
         return true;
     }
-    std::ifstream text(log);
-    std::cerr << daemon.name << " did not start:\n" << text.rdbuf() << std::flush;
+    showDaemons(daemon);
     return false;
+}
+
+std::string PrivateSoundServer::logPath(const Daemon& daemon) const
+{
+    return folder_ + "/" + daemon.name + ".log";
+}
+
+// Which daemons run, and what each logged.
+void PrivateSoundServer::showDaemons(const Daemon& failed) const
+{
+    std::cerr << failed.name << " did not start\n";
+    for (const Daemon& daemon : daemons_) {
+        std::ifstream log(logPath(daemon));
+        const std::string text{std::istreambuf_iterator<char>(log), {}};
+        std::cerr << daemon.name << (daemon.process->running() ? " runs" : " does not run")
+                  << "; its log:\n"
+                  << text << "\n";
+    }
+    std::cerr << std::flush;
 }
 
 void PrivateSoundServer::kill()

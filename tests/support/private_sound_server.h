@@ -41,6 +41,8 @@ private:
     // server: "pulseaudio" or "pipewire"; the daemons in the order they start.
     PrivateSoundServer(const std::string& server, std::vector<Daemon> daemons);
     bool startDaemon(Daemon& daemon);
+    std::string logPath(const Daemon& daemon) const;
+    void showDaemons(const Daemon& failed) const;
 
     std::string folder_;
     Environment environment_;
