@@ -28,6 +28,13 @@ bool listedDriver(fluid_settings_t* settings, std::string_view driver)
     return std::find(names.begin(), names.end(), driver) != names.end();
 }
 
+// A note-on of some loudness: the start of a sound.
+bool startsNote(const ShortMessageBytes& message)
+{
+    constexpr std::uint8_t noteOn = 0x90;
+    return message.size == 3 && (message.data[0] & 0xF0) == noteOn && message.data[2] != 0;
+}
+
 AudioStartResult startListedDriver(std::string_view driver, SynthEngine& engine,
                                    SynthRenderer& renderer)
 {
@@ -98,9 +105,16 @@ std::unique_ptr<BuiltinSynthOutput> BuiltinSynthOutput::start(std::unique_ptr<Sy
     return output;
 }
 
+// While the audio output's server is gone a note that starts would sound late, once it is back:
+// it is refused. Everything else still reaches the synth, so that programs and controllers stay
+// as sent.
 bool BuiltinSynthOutput::send(std::uint32_t packed)
 {
-    engine_->send(unpackShortMessage(packed).bytes());
+    const ShortMessageBytes message = unpackShortMessage(packed);
+    if (startsNote(message) && !audio_->silenceReason().empty()) {
+        return false;
+    }
+    engine_->send(message.bytes());
     renderer_.messageSent();
     audio_->messageSent();
     return true;

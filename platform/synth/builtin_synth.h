@@ -25,6 +25,7 @@ public:
                                                      std::string_view only = {});
     ~BuiltinSynthOutput() override;
 
+    // Refuses a note-on while the audio output's server is gone.
     bool send(std::uint32_t packed) override;
     std::string silenceReason() const override { return audio_->silenceReason(); }
 

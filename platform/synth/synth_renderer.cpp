@@ -2,6 +2,7 @@
 #include "platform/synth/synth_renderer.h"
 
 #include <algorithm>
+#include <array>
 
 namespace midiout {
 namespace {
@@ -10,6 +11,7 @@ namespace config {
 // Long enough for the default reverb's and chorus's tails to fall below hearing.
 constexpr double tailSeconds = 2.0;
 constexpr int stereo = 2;
+constexpr int discardBlockFrames = 1024;
 }  // namespace config
 
 void fillWithZeros(int count, float* buffers[], int frames)
@@ -68,9 +70,17 @@ void SynthRenderer::renderPlanar(float* left, float* right, int frames)
     fluid::fluid_synth_write_float(engine_.synth(), frames, left, 0, 1, right, 0, 1);
 }
 
+// The reverb and chorus still hold what sounded when the output went: it plays out here, unheard.
 void SynthRenderer::endVoices()
 {
     fluid::fluid_synth_all_sounds_off(engine_.synth(), -1);
+    std::array<float, std::size_t{config::discardBlockFrames} * config::stereo> discarded{};
+    const auto tailFrames = static_cast<long>(config::tailSeconds * engine_.sampleRate());
+    for (long frames = 0; frames < tailFrames; frames += config::discardBlockFrames) {
+        fluid::fluid_synth_write_float(engine_.synth(), config::discardBlockFrames,
+                                       discarded.data(), 0, config::stereo, discarded.data(), 1,
+                                       config::stereo);
+    }
 }
 
 }  // namespace midiout

@@ -24,8 +24,9 @@ public:
     bool renderInterleaved(std::span<float> stereo);
     // Fills `frames` samples of each channel's own buffer, zeros while the synth is silent.
     void renderPlanar(float* left, float* right, int frames);
-    // Ends every voice at once, keeping programs and controllers: for an output that comes back
-    // after its server was gone, so that what was played meanwhile is not heard late.
+    // Ends every voice at once and the effects' tails with them, keeping programs and
+    // controllers: for an output that comes back after its server was gone, so that nothing of
+    // what sounded before is heard late. Call from the thread that renders, or while none does.
     void endVoices();
 
 private:
