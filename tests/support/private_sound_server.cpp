@@ -99,12 +99,18 @@ bool PrivateSoundServer::start()
 
 bool PrivateSoundServer::startDaemon(Daemon& daemon)
 {
-    if (daemon.process->start({tool, folder_, "run", daemon.name}, logPath(daemon)) &&
-        (!daemon.awaited || run({tool, folder_, "ready", daemon.name}, toolDeadline).status == 0)) {
+    if (!daemon.process->start({tool, folder_, "run", daemon.name}, logPath(daemon))) {
+        showDaemons(daemon, "");
+        return false;
+    }
+    if (!daemon.awaited) {
         return true;
     }
-    showDaemons(daemon);
-    return false;
+    const CommandResult ready = run({tool, folder_, "ready", daemon.name}, toolDeadline);
+    if (ready.status != 0) {
+        showDaemons(daemon, ready.output);
+    }
+    return ready.status == 0;
 }
 
 std::string PrivateSoundServer::logPath(const Daemon& daemon) const
@@ -112,10 +118,10 @@ std::string PrivateSoundServer::logPath(const Daemon& daemon) const
     return folder_ + "/" + daemon.name + ".log";
 }
 
-// Which daemons run, and what each logged.
-void PrivateSoundServer::showDaemons(const Daemon& failed) const
+// Why the daemon is not ready, which daemons run, and what each logged.
+void PrivateSoundServer::showDaemons(const Daemon& failed, const std::string& why) const
 {
-    std::cerr << failed.name << " did not start\n";
+    std::cerr << failed.name << " did not start\n" << why;
     for (const Daemon& daemon : daemons_) {
         std::ifstream log(logPath(daemon));
         const std::string text{std::istreambuf_iterator<char>(log), {}};

@@ -42,7 +42,7 @@ private:
     PrivateSoundServer(const std::string& server, std::vector<Daemon> daemons);
     bool startDaemon(Daemon& daemon);
     std::string logPath(const Daemon& daemon) const;
-    void showDaemons(const Daemon& failed) const;
+    void showDaemons(const Daemon& failed, const std::string& why) const;
 
     std::string folder_;
     Environment environment_;

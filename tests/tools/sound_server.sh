@@ -44,9 +44,21 @@ ready() {
     esac
     local deadline=$((SECONDS + start_deadline))
     until "$check"; do
-        ((SECONDS < deadline)) || exit 1
+        ((SECONDS < deadline)) || not_ready
         sleep "$poll_interval"
     done
+}
+
+# Says what the graph's PulseAudio service shows when it is not ready.
+not_ready() {
+    echo "$daemon does not answer as ready within $start_deadline s" >&2
+    if [[ $daemon == wireplumber || $daemon == pipewire-pulse ]]; then
+        env "${pipewire_environment[@]}" PULSE_SERVER="unix:$pipewire_pulse_socket" \
+            pactl get-default-sink >&2
+        env "${pipewire_environment[@]}" PULSE_SERVER="unix:$pipewire_pulse_socket" \
+            pactl list short sinks >&2
+    fi
+    exit 1
 }
 
 environment() {
