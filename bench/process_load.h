@@ -1,6 +1,7 @@
 // A process's CPU time and wakeups (context switches), summed over all its threads from /proc.
 #pragma once
 
+#include <sys/resource.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -57,6 +58,23 @@ inline ProcessLoad processLoad(pid_t pid)
     }
     closedir(dir);
     return total;
+}
+
+// This process's CPU time, every thread, those that have ended included.
+inline double ownCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& time) { return time.tv_sec + time.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// This process's CPU share of one core over the next `window`, the calling thread sleeping.
+inline double ownCpuPercentOver(std::chrono::duration<double> window)
+{
+    const double before = ownCpuSeconds();
+    std::this_thread::sleep_for(window);
+    return 100 * (ownCpuSeconds() - before) / window.count();
 }
 
 struct IdleCost {

@@ -1,20 +1,16 @@
 // Opens and closes each kind of device many times through the MIDI output functions and counts
 // what the process holds before and after: memory, open files, threads and JACK clients.
 //   scripts/with-test-servers.sh build/bench/reopen_bench [openings]
-#include <dirent.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <set>
 #include <string>
 
 #include "platform/midi/midi_out.h"
 #include "platform/midi/port_name.h"
+#include "process_holdings.h"
 #include "support/device_lookup.h"
 #include "support/jack_capture.h"
 
@@ -22,61 +18,11 @@ namespace {
 
 using namespace winmm;
 using Clock = std::chrono::steady_clock;
+using bench::holdings;
+using bench::Holdings;
 using testsupport::deviceNamed;
 
 constexpr int defaultOpenings = 500;
-constexpr double kiBPerMiB = 1024;
-
-struct Holdings {
-    double residentMiB = 0;  // VmRSS
-    double anonMiB = 0;      // RssAnon: the process's own heap and stacks
-    int files = 0;
-    int threads = 0;
-    int jackClients = 0;  // clients that have ports, as jack_lsp lists them
-};
-
-double statusMiB(const std::string& field)
-{
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.starts_with(field + ":")) {
-            return std::atof(line.c_str() + field.size() + 1) / kiBPerMiB;
-        }
-    }
-    return 0;
-}
-
-int entries(const char* folder)
-{
-    int count = 0;
-    if (DIR* dir = opendir(folder)) {
-        while (const dirent* entry = readdir(dir)) {
-            count += entry->d_name[0] != '.';
-        }
-        closedir(dir);
-    }
-    return count;
-}
-
-int jackClientsWithPorts()
-{
-    std::set<std::string> clients;
-    if (FILE* ports = popen("jack_lsp 2>/dev/null", "r")) {
-        char line[512];
-        while (std::fgets(line, sizeof line, ports) != nullptr) {
-            const std::string name(line);
-            clients.insert(name.substr(0, name.find(':')));
-        }
-        pclose(ports);
-    }
-    return static_cast<int>(clients.size());
-}
-
-Holdings holdings()
-{
-    return {statusMiB("VmRSS"), statusMiB("RssAnon"), entries("/proc/self/fd"),
-            entries("/proc/self/task"), jackClientsWithPorts()};
-}
 
 bool openSendAndClose(UINT device)
 {
