@@ -1,7 +1,8 @@
 // End to end: device 0 open on a sound server of the test's own, which is killed as a crash would
 // and started again on the same socket or name. While it is gone device 0 says why it is silent;
 // within a second of it answering again device 0 plays, without being opened again, with the
-// program it had; what was sent meanwhile is dropped, not played late.
+// program it had; what was sent meanwhile is dropped, not played late, and nothing of what
+// sounded before the server went is heard again.
 #include "support/builtin_synth_on.h"
 #include "support/restart_cases.h"
 #include "support/signal_analysis.h"
@@ -27,6 +28,9 @@ using testsupport::RestartableServer;
 constexpr std::uint32_t ocarinaProgram = 0x4FC0;
 constexpr std::uint32_t noteOnA4 = 0x644590;
 constexpr double a4Hz = 440.0;
+// A stream that drops a few ms now and then (the PipeWire stream does, more so on a busy machine)
+// skews the pitch estimate by a few per cent; the note below is 26 % higher.
+constexpr double pitchTolerance = 0.05;
 // Sent while the server is gone and never released: played late, it would sound on and on, and
 // beside A4 would change the pitch heard (554 Hz, or the two notes' common 110 Hz).
 constexpr std::uint32_t noteOnCSharp5 = 0x644990;
@@ -128,8 +132,10 @@ TEST_P(SoundServerRestart, DeviceZeroPlaysAgainWithinASecondWithItsProgramAndDro
     synth_->send(noteOnA4);
     const std::optional<Heard> heard = firstSound(*recording_);
     ASSERT_TRUE(heard.has_value()) << "a note sent 1 s after the server answered is not heard";
-    ASSERT_GT(heard->earlyRms, soundingRms) << "the note breaks off right after its onset";
-    EXPECT_NEAR(heard->hz, a4Hz, a4Hz * 0.01)
+    ASSERT_GT(heard->earlyRms, soundingRms)
+        << "the first sound after the restart dies away at once: what sounded before the server "
+           "went plays out as device 0 comes back";
+    EXPECT_NEAR(heard->hz, a4Hz, a4Hz * pitchTolerance)
         << "what is heard first is not the note sent after the restart alone: the one sent while "
            "the server was gone plays late";
     EXPECT_GT(heard->lateRms, heard->earlyRms * heldLevelRatio)
