@@ -54,9 +54,9 @@ not_ready() {
     echo "$daemon does not answer as ready within $start_deadline s" >&2
     if [[ $daemon == wireplumber || $daemon == pipewire-pulse ]]; then
         env "${pipewire_environment[@]}" PULSE_SERVER="unix:$pipewire_pulse_socket" \
-            pactl get-default-sink >&2
+            timeout "$check_deadline" pactl get-default-sink >&2
         env "${pipewire_environment[@]}" PULSE_SERVER="unix:$pipewire_pulse_socket" \
-            pactl list short sinks >&2
+            timeout "$check_deadline" pactl list short sinks >&2
     fi
     exit 1
 }

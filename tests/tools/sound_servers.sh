@@ -6,6 +6,8 @@
 # shellcheck shell=bash disable=SC2034  # the variables are for the scripts that source this
 
 readonly pipewire_sink=vorlik-null
+# s for one readiness check: a daemon that takes the connection and never answers fails it.
+readonly check_deadline=2
 
 # $1: the folder; sets pulse_folder, pulse_socket, pulse_environment (the server's and its
 # clients' variables) and pulseaudio_arguments. No configuration script (-n): only a 48 kHz null
@@ -31,7 +33,7 @@ set_pulse_environment() {
 
 pulseaudio_ready() {
     [[ -s $pulse_folder/config/pulse/cookie ]] &&
-        env "${pulse_environment[@]}" pactl info >/dev/null 2>&1
+        env "${pulse_environment[@]}" timeout "$check_deadline" pactl info >/dev/null 2>&1
 }
 
 # $1: the folder; sets pipewire_folder, pipewire_pulse_socket, pipewire_environment and
@@ -68,12 +70,12 @@ dbus_ready() {
 }
 
 pipewire_ready() {
-    env "${pipewire_environment[@]}" pw-cli info 0 >/dev/null 2>&1
+    env "${pipewire_environment[@]}" timeout "$check_deadline" pw-cli info 0 >/dev/null 2>&1
 }
 
 # pipewire-pulse answers, and the session manager has made the null sink the default, which it
 # does once it manages the graph (and so links new streams).
 pipewire_pulse_ready() {
     env "${pipewire_environment[@]}" PULSE_SERVER="unix:$pipewire_pulse_socket" \
-        pactl get-default-sink 2>/dev/null | grep -qx "$pipewire_sink"
+        timeout "$check_deadline" pactl get-default-sink 2>/dev/null | grep -qx "$pipewire_sink"
 }
