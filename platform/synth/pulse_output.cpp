@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 
 namespace midiout {
 namespace {
@@ -84,7 +85,7 @@ public:
 private:
     static void contextChanged(pa_context*, void* self);
     static void streamChanged(pa_stream*, void* self);
-    static void writable(pa_stream*, std::size_t bytes, void* self);
+    static void writable(pa_stream* stream, std::size_t bytes, void* self);
     static void retry(pa_mainloop_api*, pa_time_event*, const timeval*, void* self);
 
     bool newContext();
@@ -128,21 +129,21 @@ PulseOutput::~PulseOutput()
     pa_threaded_mainloop_free(loop_);
 }
 
-// Under the loop's lock, or once it has stopped.
+// Under the loop's lock, or once it has stopped. libpulse keeps the callbacks of a stream or
+// context that has failed, and calls them once more as the context goes: they see objects that
+// are no longer this output's and ignore them.
 void PulseOutput::closeConnection()
 {
-    if (stream_ != nullptr) {
-        pa_stream_set_write_callback(stream_, nullptr, nullptr);
-        pa_stream_set_state_callback(stream_, nullptr, nullptr);
-        pa_stream_disconnect(stream_);
-        pa_stream_unref(stream_);
-        stream_ = nullptr;
+    if (pa_stream* stream = std::exchange(stream_, nullptr)) {
+        pa_stream_set_write_callback(stream, nullptr, nullptr);
+        pa_stream_set_state_callback(stream, nullptr, nullptr);
+        pa_stream_disconnect(stream);
+        pa_stream_unref(stream);
     }
-    if (context_ != nullptr) {
-        pa_context_set_state_callback(context_, nullptr, nullptr);
-        pa_context_disconnect(context_);
-        pa_context_unref(context_);
-        context_ = nullptr;
+    if (pa_context* context = std::exchange(context_, nullptr)) {
+        pa_context_set_state_callback(context, nullptr, nullptr);
+        pa_context_disconnect(context);
+        pa_context_unref(context);
     }
 }
 
@@ -152,7 +153,7 @@ void PulseOutput::contextChanged(pa_context* context, void* self)
 {
     auto& output = *static_cast<PulseOutput*>(self);
     pa_threaded_mainloop_signal(output.loop_, 0);
-    if (!output.started_) {
+    if (!output.started_ || context != output.context_) {
         return;
     }
     const pa_context_state_t state = pa_context_get_state(context);
@@ -166,7 +167,7 @@ void PulseOutput::streamChanged(pa_stream* stream, void* self)
 {
     auto& output = *static_cast<PulseOutput*>(self);
     pa_threaded_mainloop_signal(output.loop_, 0);
-    if (!output.started_) {
+    if (!output.started_ || stream != output.stream_) {
         return;
     }
     const pa_stream_state_t state = pa_stream_get_state(stream);
@@ -205,9 +206,12 @@ void PulseOutput::retry(pa_mainloop_api* api, pa_time_event* timer, const timeva
     }
 }
 
-void PulseOutput::writable(pa_stream*, std::size_t bytes, void* self)
+void PulseOutput::writable(pa_stream* stream, std::size_t bytes, void* self)
 {
-    static_cast<PulseOutput*>(self)->fill(bytes);
+    auto& output = *static_cast<PulseOutput*>(self);
+    if (stream == output.stream_) {
+        output.fill(bytes);
+    }
 }
 
 std::string PulseOutput::start()
