@@ -4,7 +4,8 @@
 // answers device 0 says it plays again, and when a note sent then is heard (at the null sink's
 // monitor, or in the JACK graph); then, over many restarts in a row, what the process holds
 // before and after (memory, open files, threads, JACK clients) and its CPU while the server is
-// gone, where retrying must not busy the process.
+// gone: in the first 250 ms, as device 0 notices and drops its connection, and after that, where
+// retrying must not busy the process.
 //   scripts/with-test-servers.sh build/bench/server_restart_bench [restarts in a row] [server]
 // where server is one of the names printed (PulseAudio, PipeWirePulse, ...); all unless given.
 #include <chrono>
@@ -32,7 +33,8 @@ using testsupport::RestartCase;
 
 constexpr int timedRestarts = 10;
 constexpr int defaultRestartsInARow = 100;
-constexpr auto downTime = 500ms;  // the server gone, each restart
+constexpr auto noticeTime = 250ms;  // the server gone, device 0 noticing
+constexpr auto waitTime = 1s;       // the server gone after that, device 0 retrying
 constexpr auto backDeadline = 10s;
 constexpr auto backPoll = 1ms;
 constexpr auto settle = 1s;             // before what the process holds is counted
@@ -50,6 +52,12 @@ double msBetween(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
+// Device 0's process's CPU share of one core while its server is gone, in %.
+struct DownCpu {
+    double noticing;  // the first moments, as device 0 drops its connection
+    double waiting;   // after that, while device 0 retries
+};
+
 // Device 0 on the server, with the ocarina, whose notes start at once and hold.
 struct Device0OnServer {
     explicit Device0OnServer(const RestartCase& row) : server(row.makeServer())
@@ -66,16 +74,18 @@ struct Device0OnServer {
     Device0OnServer(const Device0OnServer&) = delete;
     Device0OnServer& operator=(const Device0OnServer&) = delete;
 
-    // Kills the server, leaves it gone for downTime, and starts it again; device 0's process's
-    // CPU share of one core while it was gone.
-    double restart()
+    // Kills the server, leaves it gone for noticeTime and waitTime, and starts it again; device
+    // 0's process's CPU share of one core in each of the two.
+    DownCpu restart()
     {
         server->kill();
-        const double cpuPercent = bench::ownCpuPercentOver(downTime);
+        DownCpu cpu{};
+        cpu.noticing = bench::ownCpuPercentOver(noticeTime);
+        cpu.waiting = bench::ownCpuPercentOver(waitTime);
         if (!server->start()) {
             throw std::runtime_error("the server did not start again");
         }
-        return cpuPercent;
+        return cpu;
     }
 
     // Waits until device 0 says it plays; false after backDeadline.
@@ -170,11 +180,14 @@ void reportRestartsInARow(const RestartCase& row, int restarts)
     std::this_thread::sleep_for(settle);
     const bench::Holdings before = bench::holdings();
     const double upCpuPercent = bench::ownCpuPercentOver(upWindow);
-    std::vector<double> cpuPercent;
+    std::vector<double> noticing;
+    std::vector<double> waiting;
     int late = 0;
     int never = 0;
     for (int restart = 0; restart < restarts; ++restart) {
-        cpuPercent.push_back(device0.restart());
+        const DownCpu cpu = device0.restart();
+        noticing.push_back(cpu.noticing);
+        waiting.push_back(cpu.waiting);
         const auto answered = Clock::now();
         const bool back = device0.waitUntilBack();
         never += back ? 0 : 1;
@@ -187,12 +200,14 @@ void reportRestartsInARow(const RestartCase& row, int restarts)
     std::printf(
         "%-26s %d restarts: resident %.1f -> %.1f MiB, own (RssAnon) %.1f -> %.1f MiB, open "
         "files %d -> %d, threads %d -> %d, JACK clients with ports %d -> %d; CPU while the "
-        "server was gone median %.2f %% (worst %.2f %%; %.2f %% while it ran, device 0 silent); "
-        "back later than 1 s: %d, not at all: %d\n",
+        "server was gone median %.2f %% (worst %.2f %%), in its first %.2f s %.2f %% (worst "
+        "%.2f %%); %.2f %% while it ran, device 0 silent; back later than 1 s: %d, not at all: "
+        "%d\n",
         row.name, restarts, before.residentMiB, after.residentMiB, before.anonMiB, after.anonMiB,
         before.files, after.files, before.threads, after.threads, before.jackClients,
-        after.jackClients, bench::median(cpuPercent), bench::percentile(cpuPercent, 100),
-        upCpuPercent, late, never);
+        after.jackClients, bench::median(waiting), bench::percentile(waiting, 100),
+        std::chrono::duration<double>(noticeTime).count(), bench::median(noticing),
+        bench::percentile(noticing, 100), upCpuPercent, late, never);
 }
 
 }  // namespace
@@ -208,16 +223,16 @@ int main(int argc, char* argv[])
         }
     }
     return bench::guardedMain("server_restart_bench", [&] {
-        std::printf("%d timed restarts per server, each %.1f s gone:\n", timedRestarts,
-                    std::chrono::duration<double>(downTime).count());
+        const double downSeconds = std::chrono::duration<double>(noticeTime + waitTime).count();
+        std::printf("%d timed restarts per server, each %.2f s gone:\n", timedRestarts,
+                    downSeconds);
         for (const RestartCase& row : rows) {
             reportTimings(row);
         }
         std::printf(
             "(PulseAudio's null sink renders up to 2 s ahead while nothing plays into it; "
             "what is played after its restart reaches its monitor only then)\n");
-        std::printf("restarts in a row, each %.1f s gone:\n",
-                    std::chrono::duration<double>(downTime).count());
+        std::printf("restarts in a row, each %.2f s gone:\n", downSeconds);
         for (const RestartCase& row : rows) {
             reportRestartsInARow(row, restarts);
         }
