@@ -56,7 +56,8 @@ private:
 
 class JackSession : public std::enable_shared_from_this<JackSession> {
 public:
-    // The program's session, connected now when there is none yet or its server has stopped.
+    // The program's session, connected now when there is none yet, brought back now when its
+    // server has stopped.
     // nullptr, with the reason in words for the user, when no server answers in time. Never
     // starts a server. These three are for the window thread alone.
     static std::shared_ptr<JackSession> connect(std::string* whyNot = nullptr);
