@@ -22,6 +22,9 @@ constexpr std::chrono::milliseconds linkDeadline{200};
 constexpr std::chrono::milliseconds linkPoll{1};
 // While the server is gone, or a port's target has not shown again, the session looks this often.
 constexpr std::chrono::milliseconds retryInterval{250};
+// The dead client is closed this long after the server went, so that its cost is not part of the
+// first retry, and a sender that saw the session not lost just before is done with the client.
+constexpr std::chrono::milliseconds closeDelay{50};
 
 const char* stoppedReason = "The JACK server has stopped.";
 const char* stalledReason = "The JACK server does not answer.";
@@ -335,8 +338,10 @@ void JackSession::shutdown(void* self)
 {
     auto& session = *static_cast<JackSession*>(self);
     session.stopped_.store(true, std::memory_order_release);
-    jackthread::post([weak = session.weak_from_this()] {
-        if (const std::shared_ptr<JackSession> stopped = weak.lock()) {
+    jackthread::postAfter(closeDelay, [weak = session.weak_from_this()] {
+        if (const std::shared_ptr<JackSession> stopped = weak.lock();
+            stopped && stopped->stopped()) {
+            stopped->closeClient();
             stopped->scheduleKeepUp();
         }
     });
