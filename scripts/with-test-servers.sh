@@ -160,10 +160,12 @@ start_openbox() {
 # Weston shows its output in a window on an X display of its own, where xdotool drives its seat
 # (keyboard and pointer) and no window of a test on the first display is in the way; headless,
 # it would have no seat, and Qt 6.4's Wayland platform then crashes as a widget takes the
-# focus. The configuration leaves out the animations, the screen lock and the on-screen
-# keyboard; --debug lets weston-debug show where it placed each window.
+# focus. The display is larger than weston's window, so that the pointer can enter the window
+# from outside: only then does weston take its position whole rather than as a motion. The
+# configuration leaves out the animations, the screen lock and the on-screen keyboard; --debug
+# lets weston-debug show where it placed each window.
 start_weston() {
-    start_xvfb weston-display 1280x1024
+    start_xvfb weston-display 1344x1088
     weston_xvfb_wrapper=$xvfb_started
     wait_until_ready Xvfb weston_xvfb_ready "$weston_xvfb_wrapper" "$workdir/weston-display.log"
     mkdir -m 700 "$workdir/weston"

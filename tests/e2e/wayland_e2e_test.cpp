@@ -1,6 +1,12 @@
 // The program on the test servers' Wayland compositor (weston), seen through weston's own list of
 // the windows it shows and driven through its seat: the splash without decorations, the hand-over
 // on a key press, and the musical mouse opening maximised.
+//
+// Weston's X11 backend turns the pointer's motion inside its window into relative motion from the
+// last position it saw, and takes an absolute position only when the pointer enters its window;
+// once weston's pointer and the X pointer disagree, every move inside lands off by the difference.
+// So the test brings the pointer in from outside weston's window, on the seat's larger display,
+// and checks where weston's own cursor is before it clicks.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -29,6 +35,9 @@ constexpr int splashHeight = 368;
 constexpr int mainWidth = 734;  // px, the main window's client area
 constexpr int mainHeight = 583;
 constexpr Point composeButton{580, 492};  // middle of "Compose With Zandor ...", px of the client
+// px beyond weston's window on the seat's display, which is larger (scripts/with-test-servers.sh)
+constexpr int outsideMargin = 16;
+constexpr std::chrono::seconds pointerDeadline{2};  // for weston's cursor to follow the pointer
 
 // A rectangle on the compositor's screen, px: left and top inclusive, right and bottom not.
 struct Area {
@@ -48,6 +57,12 @@ std::ostream& operator<<(std::ostream& out, const Area& area)
                << area.bottom << ")";
 }
 
+bool contains(const Area& area, Point point)
+{
+    return point.x >= area.left && point.x < area.right && point.y >= area.top &&
+           point.y < area.bottom;
+}
+
 // One window as weston shows it, with what Qt draws around it.
 struct View {
     pid_t pid = 0;
@@ -56,10 +71,12 @@ struct View {
     Area area;
 };
 
-// What weston-debug's scene graph says of the screen: the output, the panel, the windows.
+// What weston-debug's scene graph says of the screen: the output, the panel, the pointer's
+// cursor image (which holds the pointer's hot spot) when one is shown, the windows.
 struct Screen {
     Area output;
     Area panel;
+    std::optional<Area> cursor;
     std::vector<View> windows;
 
     std::optional<View> window(pid_t pid, const std::string& title) const
@@ -98,6 +115,8 @@ Screen screen()
             screen.output = areaIn(line);
         } else if (header.find("panel for output") != std::string::npos) {
             screen.panel = areaIn(line);
+        } else if (header.find("role wl_pointer-cursor,") != std::string::npos) {
+            screen.cursor = areaIn(line);
         } else if (std::regex_search(header, match, toplevel)) {
             screen.windows.push_back({std::stoi(match[1]), match[2], match[3], areaIn(line)});
         }
@@ -164,6 +183,32 @@ protected:
         return found;
     }
 
+    // Puts weston's pointer on this point of its screen: in from beyond the bottom-right corner
+    // of weston's window, so that weston takes the position whole. False, saying where weston's
+    // pointer is instead, when its cursor does not come to hold the point.
+    bool pointAt(Point point)
+    {
+        const Area output = screen().output;
+        xdotool({"mousemove", std::to_string(output.right + outsideMargin),
+                 std::to_string(output.bottom + outsideMargin)});
+        xdotool({"mousemove", std::to_string(point.x), std::to_string(point.y)});
+        std::optional<Area> cursor;
+        if (waitUntil([&] { return (cursor = screen().cursor) && contains(*cursor, point); },
+                      pointerDeadline)) {
+            return true;
+        }
+        std::ostringstream where;
+        where << "weston's pointer is not where the test put it, (" << point.x << ", " << point.y
+              << "): its cursor is ";
+        if (cursor) {
+            where << "at " << *cursor;
+        } else {
+            where << "not shown";
+        }
+        ADD_FAILURE() << where.str();
+        return false;
+    }
+
     bool gone(const std::string& title)
     {
         return waitUntil([&] { return !screen().window(program_, title); }, effectDeadline);
@@ -207,8 +252,8 @@ TEST_F(WaylandEndToEnd, ComposeOpensTheMusicalMouseMaximised)
     ASSERT_TRUE(main);
     const int side = (main->area.width() - mainWidth) / 2;
     const int top = main->area.height() - mainHeight - side;
-    xdotool({"mousemove", std::to_string(main->area.left + side + composeButton.x),
-             std::to_string(main->area.top + top + composeButton.y)});
+    ASSERT_TRUE(pointAt(
+        {main->area.left + side + composeButton.x, main->area.top + top + composeButton.y}));
     xdotool({"click", "1"});
 
     const std::optional<View> mouse = window(mouseTitle);
