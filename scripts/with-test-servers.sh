@@ -10,7 +10,10 @@ set -u
 
 readonly server_lifetime=3600  # s; a server outlives a killed run by at most this
 readonly start_deadline=10     # s for each server to become ready
-readonly stop_deadline=5       # s between asking a process to stop and killing it
+# s between asking a process to stop and killing it: longer than jackd's wait for a dead
+# client's deactivation (5 s), so that jackd is never killed mid-way and its entry in the registry
+# of servers (/dev/shm/jack-shm-registry, room for 8, freed only by a clean exit) goes with it.
+readonly stop_deadline=8
 readonly poll_interval=0.05    # s
 
 readonly jack_server=vorlik-test-$$
@@ -95,10 +98,18 @@ remove_stale_display_files() {
     rm -f "$lock" "/tmp/.X11-unix/X$1"
 }
 
+# jackd removes a client that died only once it sees its socket close; asked to stop before
+# that, it has already stopped its driver, so the removal waits out its whole timeout. Any
+# request it answers comes after it has dealt with the sockets that closed before it.
+jackd_settled() {
+    [[ -z $jackd_wrapper ]] || timeout "$check_deadline" jack_lsp -s "$jack_server" >/dev/null 2>&1
+}
+
 cleanup() {
     local status=$?
     trap - INT TERM HUP
     stop_command "$command_pid"
+    jackd_settled
     stop_servers "$pipewire_pulse_wrapper" "$wireplumber_wrapper" "$pipewire_wrapper" \
         "$dbus_wrapper" "$pulseaudio_wrapper" "$jackd_wrapper" "$weston_wrapper" \
         "$weston_xvfb_wrapper" "$openbox_wrapper" "$xvfb_wrapper"

@@ -21,8 +21,15 @@ JackServer::JackServer(std::string name, std::string logPath)
 {
 }
 
+// jackd removes a client that died only once it sees its socket close; asked to stop before that,
+// it has stopped its driver already and waits 5 s for the removal, past the stop's deadline. A
+// request it answers comes after the sockets that closed before it.
 void JackServer::stop()
 {
+    if (jackd_.running()) {
+        resume();
+        run({"jack_lsp", "-s", name_}, commandDeadline);
+    }
     jackd_.stop();
     removeLeftovers();
 }
