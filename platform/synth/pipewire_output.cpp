@@ -13,6 +13,8 @@
 #include <span>
 #include <string>
 
+#include "platform/synth/quiet_handshake.h"
+
 namespace midiout {
 namespace {
 
@@ -108,11 +110,8 @@ private:
     // Whether the daemon is gone and the output is trying to reach it again; written on the
     // loop's thread.
     std::atomic<bool> lost_{false};
-    // Whether the stream takes part in the graph; changed under the loop's lock.
-    std::atomic<bool> active_{true};
-    // Messages sent so far, so that a request to leave the graph made before the latest message
-    // is not carried out after it.
-    std::atomic<unsigned> messages_{0};
+    // The stream rests out of the graph; it leaves and joins under the loop's lock.
+    QuietHandshake quiet_;
     long silentFrames_ = 0;  // process thread only
 };
 
@@ -234,7 +233,7 @@ bool PipeWireOutput::newStream()
     if (stream_ == nullptr) {
         return false;
     }
-    active_.store(true);
+    quiet_.wake();  // a new stream takes part in the graph
     pw_stream_add_listener(stream_, &listener_, &events(), this);
     spa_audio_info_raw format{};
     format.format = SPA_AUDIO_FORMAT_F32;
@@ -332,7 +331,7 @@ void PipeWireOutput::process(void* self)
     if (buffer->requested != 0 && buffer->requested < frames) {
         frames = buffer->requested;
     }
-    const unsigned messages = output.messages_.load();
+    const std::uint64_t messages = output.quiet_.messages();
     const bool rendered = output.renderer_.renderInterleaved(
         std::span<float>(static_cast<float*>(data.data), frames * config::channels));
     data.chunk->offset = 0;
@@ -341,7 +340,7 @@ void PipeWireOutput::process(void* self)
     pw_stream_queue_buffer(output.stream_, buffer);
 
     output.silentFrames_ = rendered ? 0 : output.silentFrames_ + static_cast<long>(frames);
-    if (output.silentFrames_ >= output.quietFrames_ && output.active_.load()) {
+    if (output.silentFrames_ >= output.quietFrames_ && !output.quiet_.resting()) {
         output.silentFrames_ = 0;
         pw_loop_invoke(pw_thread_loop_get_loop(output.loop_), &PipeWireOutput::leaveGraph, 0,
                        &messages, sizeof messages, false, &output);
@@ -353,10 +352,8 @@ int PipeWireOutput::leaveGraph(spa_loop*, bool, std::uint32_t, const void* data,
                                void* self)
 {
     auto& output = *static_cast<PipeWireOutput*>(self);
-    if (output.stream_ != nullptr && output.active_.load() &&
-        *static_cast<const unsigned*>(data) == output.messages_.load()) {
+    if (output.stream_ != nullptr && output.quiet_.rest(*static_cast<const std::uint64_t*>(data))) {
         pw_stream_set_active(output.stream_, false);
-        output.active_.store(false);
     }
     return 0;
 }
@@ -364,14 +361,12 @@ int PipeWireOutput::leaveGraph(spa_loop*, bool, std::uint32_t, const void* data,
 // A message after silence: the stream joins the graph again before the message is rendered.
 void PipeWireOutput::messageSent()
 {
-    messages_.fetch_add(1);
-    if (active_.load()) {
+    if (!quiet_.messageSent()) {
         return;
     }
     const LoopLock lock(loop_);
-    if (!active_.load() && stream_ != nullptr) {
+    if (quiet_.wake() && stream_ != nullptr) {
         pw_stream_set_active(stream_, true);
-        active_.store(true);
     }
 }
 

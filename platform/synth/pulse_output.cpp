@@ -10,6 +10,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/synth/quiet_handshake.h"
+
 namespace midiout {
 namespace {
 
@@ -110,9 +112,8 @@ private:
     // Whether the server is gone and the output is trying to reach it again; written under the
     // loop's lock.
     std::atomic<bool> lost_{false};
-    // Whether the stream runs on the quiet buffering; written under the loop's lock, read
-    // without it by the sending thread.
-    std::atomic<bool> quiet_{false};
+    // The stream rests on the quiet buffering; it goes over and back under the loop's lock.
+    QuietHandshake quiet_;
 };
 
 PulseOutput::~PulseOutput()
@@ -278,7 +279,7 @@ bool PulseOutput::newStream()
     }
     pa_stream_set_state_callback(stream_, streamChanged, this);
     pa_stream_set_write_callback(stream_, writable, this);
-    quiet_.store(false);
+    quiet_.wake();  // a new stream starts on the short buffering
     const pa_buffer_attr buffering = bufferAttributes(config::targetFrames, config::refillFrames);
     // The stream plays from the start and never pauses: a sound server may take half a second
     // to bring a corked stream back (seen with the null sink). Silence is cheap instead: the
@@ -313,11 +314,11 @@ void PulseOutput::fill(std::size_t bytes)
         return;
     }
     bytes -= bytes % config::frameBytes;
+    const std::uint64_t messages = quiet_.messages();
     const bool rendered = renderer_.renderInterleaved(
         std::span<float>(static_cast<float*>(data), bytes / sizeof(float)));
     pa_stream_write(stream_, data, bytes, nullptr, 0, PA_SEEK_RELATIVE);
-    if (!rendered && !quiet_.load()) {
-        quiet_.store(true);
+    if (!rendered && quiet_.rest(messages)) {
         setBuffering(config::quietTargetFrames, config::quietRefillFrames);
     }
 }
@@ -332,12 +333,11 @@ void PulseOutput::setBuffering(std::uint32_t targetFrames, std::uint32_t refillF
 // queued, so that the message's sound follows at once.
 void PulseOutput::messageSent()
 {
-    if (!quiet_.load()) {
+    if (!quiet_.messageSent()) {
         return;
     }
     const LoopLock lock(loop_);
-    if (quiet_.load() && !lost_.load()) {
-        quiet_.store(false);
+    if (!lost_.load() && quiet_.wake()) {
         setBuffering(config::targetFrames, config::refillFrames);
         forget(pa_stream_flush(stream_, nullptr, nullptr));
     }
