@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Checks that the layers include only what lies below them: the noise machine and the musical
 # mouse make sound through the main window alone, midi/ reaches the built-in synthesizer only
-# through the MIDI output functions, and platform/ knows nothing of the layers above.
+# through the MIDI output functions, and platform/ knows nothing of the layers above. Under the
+# MIDI output devices (platform/midi) lies the built-in synthesizer (platform/synth), which
+# knows nothing of MIDI devices, and under both the program's JACK client (platform/jack).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,8 +19,19 @@ forbid() {
     fi
 }
 
-forbid windows/noise 'midi/|platform/midi/|platform/synth/'
-forbid windows/mouse 'midi/|platform/midi/|platform/synth/'
+forbid windows/noise 'midi/|platform/midi/|platform/synth/|platform/jack/'
+forbid windows/mouse 'midi/|platform/midi/|platform/synth/|platform/jack/'
 forbid platform 'midi/|windows/'
-forbid midi 'windows/|platform/toolkit/|platform/synth/'
+forbid platform/synth 'platform/midi/|platform/toolkit/'
+forbid platform/jack 'platform/midi/|platform/synth/|platform/toolkit/'
+forbid midi 'windows/|platform/toolkit/|platform/synth/|platform/jack/'
+# Each file of the platform layer holds one concern; one that outgrows this holds several.
+readonly longest=400
+while read -r lines file; do
+    [[ $file == total ]] && continue
+    if ((lines > longest)); then
+        echo "check-layers: $file has $lines lines, more than $longest" >&2
+        status=1
+    fi
+done < <(git ls-files -z -- 'platform/*.cpp' 'platform/*.h' | xargs -0 wc -l)
 exit "$status"

@@ -5,9 +5,10 @@
 #include <rtmidi/RtMidi.h>
 
 #include <future>
+#include <optional>
 
-#include "platform/midi/quiet_libraries.h"
 #include "platform/midi/short_message.h"
+#include "platform/synth/alsa_messages.h"
 
 namespace midiout {
 namespace {
@@ -35,12 +36,32 @@ void finishPreparing()
     }
 }
 
-// A sequencer client that prints nothing; nothing, with RtMidi's reason when asked for, when
-// there is no sequencer.
+// ALSA's reason when the sequencer cannot be opened. RtMidi prints on the terminal when it cannot
+// make its client, before an error callback can be given to it, so it is asked only once the
+// sequencer has opened here.
+std::optional<std::string> sequencerUnavailable()
+{
+    snd_seq_t* sequencer = nullptr;
+    const int error = snd_seq_open(&sequencer, "default", SND_SEQ_OPEN_OUTPUT, 0);
+    if (error < 0) {
+        return std::string(snd_strerror(error)) + ".";
+    }
+    snd_seq_close(sequencer);
+    return std::nullopt;
+}
+
+// A sequencer client that prints nothing; nothing, with the reason when asked for, when there is
+// no sequencer.
 std::unique_ptr<RtMidiOut> connect(std::string* whyNot = nullptr)
 {
     finishPreparing();
-    QuietLibraries quiet;
+    dropAlsaMessages();
+    if (const std::optional<std::string> why = sequencerUnavailable()) {
+        if (whyNot != nullptr) {
+            *whyNot = *why;
+        }
+        return nullptr;
+    }
     try {
         auto out = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, clientName);
         out->setErrorCallback(keepRtMidiError, nullptr);
@@ -71,7 +92,6 @@ private:
 // The port's current number: ports come and go, so the one listed may have moved or gone.
 std::optional<unsigned> findPort(RtMidiOut& out, unsigned listedNumber, const std::string& name)
 {
-    QuietLibraries quiet;
     const unsigned count = out.getPortCount();
     if (listedNumber < count && out.getPortName(listedNumber) == name) {
         return listedNumber;
@@ -128,7 +148,6 @@ DeviceList alsaSequencerPorts()
     if (!out) {
         return ports;
     }
-    QuietLibraries quiet;
     const unsigned count = out->getPortCount();
     for (unsigned port = 0; port < count; ++port) {
         ports.push_back(std::make_unique<AlsaPort>(port, out->getPortName(port)));
@@ -141,8 +160,8 @@ void prepareAlsaSequencer()
     if (preparing.valid()) {
         return;
     }
-    // Silences ALSA's messages for the process before the thread starts.
-    const QuietLibraries quiet;
+    // Before the thread starts, so that no ALSA message of it reaches the terminal.
+    dropAlsaMessages();
     preparing = std::async(std::launch::async, [] {
         snd_seq_t* sequencer = nullptr;
         if (snd_seq_open(&sequencer, "default", SND_SEQ_OPEN_OUTPUT, 0) == 0) {

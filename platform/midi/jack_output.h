@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/midi/jack_session.h"
+#include "platform/jack/jack_session.h"
 #include "platform/midi/output_device.h"
 
 namespace midiout {

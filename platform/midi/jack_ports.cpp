@@ -1,8 +1,8 @@
 // The MIDI input ports of a running JACK server, as output devices of this program.
 #include "platform/midi/jack_ports.h"
 
+#include "platform/jack/jack_session.h"
 #include "platform/midi/jack_output.h"
-#include "platform/midi/jack_session.h"
 
 namespace midiout {
 namespace {

@@ -7,10 +7,10 @@
 #include <map>
 #include <utility>
 
+#include "platform/jack/jack_session.h"
 #include "platform/midi/alsa_ports.h"
 #include "platform/midi/bounded_call.h"
 #include "platform/midi/device_enumerator.h"
-#include "platform/midi/jack_session.h"
 #include "platform/midi/port_name.h"
 
 namespace winmm {

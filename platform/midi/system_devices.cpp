@@ -1,8 +1,8 @@
 // The machine's MIDI output devices, in the order the device list numbers them.
 #include "platform/midi/alsa_ports.h"
+#include "platform/midi/builtin_synth_device.h"
 #include "platform/midi/device_enumerator.h"
 #include "platform/midi/jack_ports.h"
-#include "platform/synth/builtin_synth.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,17 +1,15 @@
-// The built-in synthesizer as a MIDI output device: a SynthEngine played through an audio output.
+// The built-in synthesizer: a SynthEngine played through the first audio output that starts.
 #include "platform/synth/builtin_synth.h"
 
-#include "platform/midi/short_message.h"
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
+
 #include "platform/synth/fluid_driver_output.h"
 #include "platform/synth/jack_audio_output.h"
 #include "platform/synth/pipewire_output.h"
 #include "platform/synth/pulse_output.h"
-
-#include <algorithm>
-#include <array>
-#include <span>
-#include <utility>
-#include <vector>
 
 namespace midiout {
 namespace {
@@ -29,10 +27,10 @@ bool listedDriver(fluid_settings_t* settings, std::string_view driver)
 }
 
 // A note-on of some loudness: the start of a sound.
-bool startsNote(const ShortMessageBytes& message)
+bool startsNote(std::span<const std::uint8_t> message)
 {
     constexpr std::uint8_t noteOn = 0x90;
-    return message.size == 3 && (message.data[0] & 0xF0) == noteOn && message.data[2] != 0;
+    return message.size() == 3 && (message[0] & 0xF0) == noteOn && message[2] != 0;
 }
 
 AudioStartResult startListedDriver(std::string_view driver, SynthEngine& engine,
@@ -44,49 +42,28 @@ AudioStartResult startListedDriver(std::string_view driver, SynthEngine& engine,
     return startFluidDriver(driver, engine, renderer);
 }
 
-class BuiltinSynth final : public OutputDevice {
-public:
-    std::optional<std::string> name() const override { return std::string(builtinSynthName); }
-
-    OpenResult open(std::uint32_t) override
-    {
-        SynthEngine::CreateResult created = SynthEngine::create();
-        if (auto* reason = std::get_if<std::string>(&created)) {
-            return std::move(*reason);
-        }
-        std::string reason;
-        auto output = BuiltinSynthOutput::start(
-            std::get<std::unique_ptr<SynthEngine>>(std::move(created)), reason);
-        if (!output) {
-            return reason;
-        }
-        return output;
-    }
-};
-
 }  // namespace
 
-BuiltinSynthOutput::BuiltinSynthOutput(std::unique_ptr<SynthEngine> engine)
+BuiltinSynth::BuiltinSynth(std::unique_ptr<SynthEngine> engine)
     : engine_(std::move(engine)), renderer_(*engine_)
 {
 }
 
-BuiltinSynthOutput::~BuiltinSynthOutput() = default;
+BuiltinSynth::~BuiltinSynth() = default;
 
-std::unique_ptr<BuiltinSynthOutput> BuiltinSynthOutput::start(std::unique_ptr<SynthEngine> engine,
-                                                              std::string& reason,
-                                                              std::string_view only)
+std::unique_ptr<BuiltinSynth> BuiltinSynth::start(std::unique_ptr<SynthEngine> engine,
+                                                  std::string& reason, std::string_view only)
 {
-    std::unique_ptr<BuiltinSynthOutput> output(new BuiltinSynthOutput(std::move(engine)));
-    SynthEngine& synth = *output->engine_;
-    SynthRenderer& renderer = output->renderer_;
+    std::unique_ptr<BuiltinSynth> synth(new BuiltinSynth(std::move(engine)));
+    SynthEngine& engineRef = *synth->engine_;
+    SynthRenderer& renderer = synth->renderer_;
     const std::array<AudioCandidate, 4> candidates = {
-        AudioCandidate{"jack", [&] { return startJackAudio(synth, renderer); }},
+        AudioCandidate{"jack", [&] { return startJackAudio(engineRef, renderer); }},
         AudioCandidate{"pipewire",
-                       [&] { return startPipeWireOutput(renderer, synth.sampleRate()); }},
+                       [&] { return startPipeWireOutput(renderer, engineRef.sampleRate()); }},
         AudioCandidate{"pulseaudio",
-                       [&] { return startPulseOutput(renderer, synth.sampleRate()); }},
-        AudioCandidate{"alsa", [&] { return startListedDriver("alsa", synth, renderer); }},
+                       [&] { return startPulseOutput(renderer, engineRef.sampleRate()); }},
+        AudioCandidate{"alsa", [&] { return startListedDriver("alsa", engineRef, renderer); }},
     };
     std::span<const AudioCandidate> tried = candidates;
     if (!only.empty()) {
@@ -100,29 +77,23 @@ std::unique_ptr<BuiltinSynthOutput> BuiltinSynthOutput::start(std::unique_ptr<Sy
         return nullptr;
     }
     auto& audio = std::get<StartedAudio>(started);
-    output->audio_ = std::move(audio.output);
-    output->audioDriver_ = std::move(audio.name);
-    return output;
+    synth->audio_ = std::move(audio.output);
+    synth->audioDriver_ = std::move(audio.name);
+    return synth;
 }
 
 // While the audio output's server is gone a note that starts would sound late, once it is back:
 // it is refused. Everything else still reaches the synth, so that programs and controllers stay
 // as sent.
-bool BuiltinSynthOutput::send(std::uint32_t packed)
+bool BuiltinSynth::play(std::span<const std::uint8_t> message)
 {
-    const ShortMessageBytes message = unpackShortMessage(packed);
     if (startsNote(message) && !audio_->silenceReason().empty()) {
         return false;
     }
-    engine_->send(message.bytes());
+    engine_->send(message);
     renderer_.messageSent();
     audio_->messageSent();
     return true;
-}
-
-std::unique_ptr<OutputDevice> makeBuiltinSynth()
-{
-    return std::make_unique<BuiltinSynth>();
 }
 
 }  // namespace midiout

@@ -1,7 +1,7 @@
 // An audio output through one of FluidSynth's own drivers ("alsa"), pulling from a SynthRenderer.
 #include "platform/synth/fluid_driver_output.h"
 
-#include "platform/midi/quiet_libraries.h"
+#include "platform/synth/alsa_messages.h"
 
 #include <memory>
 #include <string>
@@ -29,7 +29,7 @@ AudioStartResult startFluidDriver(std::string_view driver, SynthEngine& engine,
     fluid_settings_t* settings = engine.settings();
     fluid::fluid_settings_setstr(settings, "audio.driver", std::string(driver).c_str());
     SynthEngine::takeLoggedError();
-    const QuietLibraries quiet;
+    dropAlsaMessages();
     fluid_audio_driver_t* started =
         fluid::new_fluid_audio_driver2(settings, SynthRenderer::process, &renderer);
     if (started == nullptr) {

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/midi/jack_library.h"
-#include "platform/midi/jack_session.h"
+#include "platform/jack/jack_library.h"
+#include "platform/jack/jack_session.h"
 
 namespace midiout {
 namespace {

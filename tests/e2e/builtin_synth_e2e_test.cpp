@@ -2,7 +2,7 @@
 // by tests/tools/on_pipewire.sh and on_pw_jack.sh) plays into its null sink, as recorded from the
 // sink's monitor with parec. VORLIK_SINK_MONITOR names the monitor; VORLIK_EXPECTED_AUDIO_DRIVERS
 // the audio outputs device 0 may play through there ("pulseaudio" unless set).
-#include "platform/synth/builtin_synth.h"
+#include "platform/midi/builtin_synth_device.h"
 #include "support/monitor_recording.h"
 #include "support/signal_analysis.h"
 

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/synth/builtin_synth.h"
+#include "platform/midi/builtin_synth_device.h"
 #include "platform/synth/synth_engine.h"
 
 namespace testsupport {

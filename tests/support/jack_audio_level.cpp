@@ -4,14 +4,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/midi/quiet_libraries.h"
+#include "platform/jack/jack_library.h"
 
 namespace testsupport {
 
 std::unique_ptr<JackAudioLevel> JackAudioLevel::open(const std::string& clientName)
 {
     std::unique_ptr<JackAudioLevel> level(new JackAudioLevel);
-    const midiout::QuietLibraries quiet;
+    midiout::dropJackMessages();
     level->client_ = jack_client_open(clientName.c_str(), JackNoStartServer, nullptr);
     if (level->client_ == nullptr) {
         return nullptr;

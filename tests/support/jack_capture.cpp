@@ -3,7 +3,7 @@
 
 #include <jack/midiport.h>
 
-#include "platform/midi/quiet_libraries.h"
+#include "platform/jack/jack_library.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -59,7 +59,7 @@ std::unique_ptr<JackCapture> fail(std::string* error, const std::string& reason)
 std::unique_ptr<JackCapture> JackCapture::open(const std::string& clientName, std::string* error)
 {
     std::unique_ptr<JackCapture> capture(new JackCapture);
-    const midiout::QuietLibraries quiet;
+    midiout::dropJackMessages();
     jack_status_t status{};
     capture->client_ = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
     if (!capture->client_) {
@@ -84,7 +84,6 @@ std::unique_ptr<JackCapture> JackCapture::open(const std::string& clientName, st
 
 JackCapture::~JackCapture()
 {
-    const midiout::QuietLibraries quiet;
     if (client_) {
         jack_deactivate(client_);
         jack_client_close(client_);

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/midi/quiet_libraries.h"
+#include "platform/jack/jack_library.h"
 
 namespace testsupport {
 namespace {
@@ -18,7 +18,7 @@ constexpr double lateSeconds = 2;  // past what is asked for, before a read give
 std::unique_ptr<JackRecording> JackRecording::start(const std::string& sourcePort)
 {
     std::unique_ptr<JackRecording> recording(new JackRecording);
-    const midiout::QuietLibraries quiet;
+    midiout::dropJackMessages();
     recording->client_ = jack_client_open("recording", JackNoStartServer, nullptr);
     if (recording->client_ == nullptr) {
         return nullptr;

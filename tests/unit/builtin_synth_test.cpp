@@ -1,5 +1,5 @@
 // Tests of the built-in synthesizer: its engine rendered offline, and the device.
-#include "platform/synth/builtin_synth.h"
+#include "platform/midi/builtin_synth_device.h"
 #include "platform/synth/synth_engine.h"
 #include "platform/synth/synth_renderer.h"
 #include "support/signal_analysis.h"

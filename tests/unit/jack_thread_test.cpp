@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/midi/jack_thread.h"
+#include "platform/jack/jack_thread.h"
 
 namespace midiout {
 namespace {

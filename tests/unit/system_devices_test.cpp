@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "platform/midi/jack_session.h"
+#include "platform/jack/jack_session.h"
 #include "platform/midi/midi_out.h"
 
 namespace {

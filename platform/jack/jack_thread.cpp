@@ -2,7 +2,7 @@
 // one, a client's close always comes before the next client's open (libjack frees every client
 // of a dead server when the next one opens), and a stalled server holds up one thread, not one
 // per request.
-#include "platform/midi/jack_thread.h"
+#include "platform/jack/jack_thread.h"
 
 #include <atomic>
 #include <deque>

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -104,6 +105,11 @@ public:
 private:
     // Enough for the outputs in use and those opened to replace them, with room to spare.
     static constexpr std::size_t workSlots = 8;
+    // A running server answers a request in well under a millisecond and opens a client in about
+    // 20 ms; one that takes longer than this is taken as stalled.
+    static constexpr std::chrono::milliseconds requestDeadline{400};
+    static constexpr const char* stoppedReason = "The JACK server has stopped.";
+    static constexpr const char* stalledReason = "The JACK server does not answer.";
 
     JackSession() = default;
     // Opens a session on the JACK thread; null when no server runs.

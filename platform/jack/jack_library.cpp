@@ -1,11 +1,22 @@
-// Which JACK client library the process runs with.
-#include "platform/midi/jack_library.h"
+// The JACK client library the process runs with: which one, and where its messages go.
+#include "platform/jack/jack_library.h"
 
 #include <dlfcn.h>
+#include <jack/jack.h>
 
+#include <mutex>
 #include <string_view>
 
 namespace midiout {
+
+void dropJackMessages()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        jack_set_error_function([](const char*) {});
+        jack_set_info_function([](const char*) {});
+    });
+}
 
 bool jackLibraryIsPipeWire()
 {
