@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 
+#include "platform/synth/loop_lock.h"
 #include "platform/synth/quiet_handshake.h"
 
 namespace midiout {
@@ -45,17 +46,7 @@ void initialisePipeWire()
     });
 }
 
-// Holds the thread loop's lock, which every call into the stream needs outside its callbacks.
-class LoopLock {
-public:
-    explicit LoopLock(pw_thread_loop* loop) : loop_(loop) { pw_thread_loop_lock(loop); }
-    ~LoopLock() { pw_thread_loop_unlock(loop_); }
-    LoopLock(const LoopLock&) = delete;
-    LoopLock& operator=(const LoopLock&) = delete;
-
-private:
-    pw_thread_loop* loop_;
-};
+using ThreadLoopLock = LoopLock<pw_thread_loop, pw_thread_loop_lock, pw_thread_loop_unlock>;
 
 // Once started, the output keeps itself connected: when the daemon goes, the loop's thread tries
 // again every retry interval, and the first stream in the graph of the daemon that answers plays
@@ -180,7 +171,7 @@ std::string PipeWireOutput::start()
     if (loop_ == nullptr) {
         return "no thread loop";
     }
-    const LoopLock lock(loop_);
+    const ThreadLoopLock lock(loop_);
     if (pw_thread_loop_start(loop_) < 0) {
         return "the thread loop did not start";
     }
@@ -364,7 +355,7 @@ void PipeWireOutput::messageSent()
     if (!quiet_.messageSent()) {
         return;
     }
-    const LoopLock lock(loop_);
+    const ThreadLoopLock lock(loop_);
     if (quiet_.wake() && stream_ != nullptr) {
         pw_stream_set_active(stream_, true);
     }

@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/synth/loop_lock.h"
 #include "platform/synth/quiet_handshake.h"
 
 namespace midiout {
@@ -41,18 +42,8 @@ constexpr std::uint32_t serverDefault = static_cast<std::uint32_t>(-1);
 constexpr pa_usec_t retryMicroseconds = 250 * PA_USEC_PER_MSEC;
 }  // namespace config
 
-// Holds the main loop's lock, which every call into the context or stream needs outside its
-// callbacks.
-class LoopLock {
-public:
-    explicit LoopLock(pa_threaded_mainloop* loop) : loop_(loop) { pa_threaded_mainloop_lock(loop); }
-    ~LoopLock() { pa_threaded_mainloop_unlock(loop_); }
-    LoopLock(const LoopLock&) = delete;
-    LoopLock& operator=(const LoopLock&) = delete;
-
-private:
-    pa_threaded_mainloop* loop_;
-};
+using MainLoopLock =
+    LoopLock<pa_threaded_mainloop, pa_threaded_mainloop_lock, pa_threaded_mainloop_unlock>;
 
 void forget(pa_operation* operation)
 {
@@ -224,7 +215,7 @@ std::string PulseOutput::start()
     if (!newContext()) {
         return "no context";
     }
-    const LoopLock lock(loop_);
+    const MainLoopLock lock(loop_);
     if (pa_threaded_mainloop_start(loop_) < 0) {
         return "the main loop did not start";
     }
@@ -336,7 +327,7 @@ void PulseOutput::messageSent()
     if (!quiet_.messageSent()) {
         return;
     }
-    const LoopLock lock(loop_);
+    const MainLoopLock lock(loop_);
     if (!lost_.load() && quiet_.wake()) {
         setBuffering(config::targetFrames, config::refillFrames);
         forget(pa_stream_flush(stream_, nullptr, nullptr));
