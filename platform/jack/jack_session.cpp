@@ -17,9 +17,6 @@ namespace {
 constexpr const char* clientName = "vorlik";
 // While the server is gone, or a port's target has not shown again, the session looks this often.
 constexpr std::chrono::milliseconds retryInterval{250};
-// The dead client is closed this long after the server went, so that its cost is not part of the
-// first retry, and a sender that saw the session not lost just before is done with the client.
-constexpr std::chrono::milliseconds closeDelay{50};
 
 const char* notRunningReason = "The JACK server is not running.";
 
@@ -188,8 +185,8 @@ int JackSession::process(jack_nframes_t frames, void* self)
 void JackSession::shutdown(void* self)
 {
     auto& session = *static_cast<JackSession*>(self);
-    session.stopped_.store(true, std::memory_order_release);
-    jackthread::postAfter(closeDelay, [weak = session.weak_from_this()] {
+    session.stopped_.store(true);
+    jackthread::post([weak = session.weak_from_this()] {
         if (const std::shared_ptr<JackSession> stopped = weak.lock();
             stopped && stopped->stopped()) {
             stopped->closeClient();
@@ -226,14 +223,19 @@ bool JackSession::revive()
         }
         active_ = true;
     }
-    stopped_.store(false, std::memory_order_release);
+    stopped_.store(false);
     linkPorts();
     return true;
 }
 
-// On the JACK thread.
+// On the JACK thread. Marked stopped first, so that no use of the client by another thread
+// begins; closed once the uses that began before are over.
 void JackSession::closeClient()
 {
+    stopped_.store(true);
+    while (users_.load() != 0) {
+        std::this_thread::yield();
+    }
     jack_client_t* client = client_.exchange(nullptr, std::memory_order_acq_rel);
     if (client != nullptr) {
         jack_client_close(client);

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -94,8 +95,27 @@ public:
     // Stops running `work`; no cycle uses it any more when this returns.
     void detach(JackCycleWork& work);
 
-    // These three only while the session is not lost, or inside a cycle.
-    jack_nframes_t frameTime() const { return jack_frame_time(client()); }
+    // Runs `use` with the client unless the session is lost; for threads other than the JACK
+    // thread. Counted, so that closing the client waits until a use that found the session up
+    // is done with it, however long that thread is held up.
+    template <typename Use>
+    auto whileUp(Use use) const -> std::optional<decltype(use(nullptr))>
+    {
+        users_.fetch_add(1);
+        std::optional<decltype(use(nullptr))> result;
+        if (!lost()) {
+            result = use(client());
+        }
+        users_.fetch_sub(1);
+        return result;
+    }
+
+    // The server's frame time now; empty while the session is lost. For any thread.
+    std::optional<jack_nframes_t> frameTime() const
+    {
+        return whileUp([](jack_client_t* client) { return jack_frame_time(client); });
+    }
+    // These two only while the session is not lost, or inside a cycle.
     jack_nframes_t lastFrameTime() const { return jack_last_frame_time(client()); }
     // Hz, the server's own.
     jack_nframes_t sampleRate() const { return jack_get_sample_rate(client()); }
@@ -116,7 +136,7 @@ private:
     static std::shared_ptr<JackSession> open();
 
     jack_client_t* client() const { return client_.load(std::memory_order_acquire); }
-    bool stopped() const { return stopped_.load(std::memory_order_acquire); }
+    bool stopped() const { return stopped_.load(); }
 
     // These run on the JACK thread.
     // Opens the client, with the ports and work it had, once a server answers; false otherwise.
@@ -148,7 +168,10 @@ private:
     std::array<std::atomic<JackCycleWork*>, workSlots> work_{};
     std::atomic<bool> inCycle_{false};
     std::atomic<unsigned> cycles_{0};
+    // Set before the client closes; every use of the client counted in users_ checks it after
+    // being counted.
     std::atomic<bool> stopped_{false};
+    mutable std::atomic<unsigned> users_{0};
 };
 
 }  // namespace midiout

@@ -30,15 +30,19 @@ std::vector<std::string> portNames(jack_client_t* client, const char* type, unsi
 
 std::vector<std::string> JackSession::midiInputPorts() const
 {
-    return lost() ? std::vector<std::string>{}
-                  : portNames(client(), JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
+    return whileUp([](jack_client_t* client) {
+               return portNames(client, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
+           })
+        .value_or(std::vector<std::string>{});
 }
 
 std::vector<std::string> JackSession::playbackPorts() const
 {
-    return lost()
-               ? std::vector<std::string>{}
-               : portNames(client(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput | JackPortIsPhysical);
+    return whileUp([](jack_client_t* client) {
+               return portNames(client, JACK_DEFAULT_AUDIO_TYPE,
+                                JackPortIsInput | JackPortIsPhysical);
+           })
+        .value_or(std::vector<std::string>{});
 }
 
 std::variant<std::vector<JackPort*>, std::string> JackSession::openPorts(

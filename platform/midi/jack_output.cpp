@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -77,11 +78,12 @@ JackOutput::~JackOutput()
 
 bool JackOutput::send(std::uint32_t packed)
 {
-    if (session_->lost() || jack_ringbuffer_write_space(queue_) < sizeof(QueuedMessage)) {
+    const std::optional<jack_nframes_t> now = session_->frameTime();
+    if (!now || jack_ringbuffer_write_space(queue_) < sizeof(QueuedMessage)) {
         return false;
     }
     const ShortMessageBytes message = unpackShortMessage(packed);
-    QueuedMessage queued{session_->frameTime(), static_cast<std::uint8_t>(message.size), {}};
+    QueuedMessage queued{*now, static_cast<std::uint8_t>(message.size), {}};
     std::copy_n(message.data.begin(), message.size, queued.bytes);
     jack_ringbuffer_write(queue_, reinterpret_cast<const char*>(&queued), sizeof queued);
     return true;
