@@ -15,6 +15,7 @@
 
 #include "platform/synth/loop_lock.h"
 #include "platform/synth/quiet_handshake.h"
+#include "platform/synth/reconnection.h"
 
 namespace midiout {
 namespace {
@@ -31,8 +32,6 @@ constexpr int latencyFrames = 64;
 constexpr double quietSeconds = 4.0;
 // How long the daemon may take to take the stream in.
 constexpr std::chrono::seconds connectDeadline{2};
-// While the daemon is gone, the output tries to reach it this often.
-constexpr timespec retryInterval{0, 250'000'000};
 }  // namespace config
 
 // Once for the process. PipeWire's own messages are dropped: an output that cannot start says
@@ -51,12 +50,14 @@ using ThreadLoopLock = LoopLock<pw_thread_loop, pw_thread_loop_lock, pw_thread_l
 // Once started, the output keeps itself connected: when the daemon goes, the loop's thread tries
 // again every retry interval, and the first stream in the graph of the daemon that answers plays
 // on.
-class PipeWireOutput final : public AudioOutput {
+class PipeWireOutput final : public AudioOutput, private Reconnection::Connector {
 public:
     PipeWireOutput(SynthRenderer& renderer, double sampleRate)
         : renderer_(renderer),
           sampleRate_(sampleRate),
-          quietFrames_(static_cast<long>(config::quietSeconds * sampleRate))
+          quietFrames_(static_cast<long>(config::quietSeconds * sampleRate)),
+          reconnection_(*this, "The PipeWire daemon has stopped.",
+                        [&renderer] { renderer.endVoices(); })
     {
     }
     ~PipeWireOutput() override;
@@ -66,14 +67,15 @@ public:
     // Empty once the stream is in the graph, else the reason.
     std::string start();
     void messageSent() override;
-    std::string silenceReason() const override;
+    std::string silenceReason() const override { return reconnection_.silenceReason(); }
 
 private:
+    void armRetry(std::chrono::milliseconds delay) override;
+    bool reconnect() override;
     bool connectCore();
     bool newStream();
     bool waitForStream();
     void closeConnection();
-    void lose();
 
     static const pw_stream_events& events();
     static const pw_core_events& coreEvents();
@@ -98,9 +100,7 @@ private:
     // Set once start() has the stream in the graph: from then on an error means the daemon went.
     bool started_ = false;
     bool closing_ = false;  // while closeConnection() runs
-    // Whether the daemon is gone and the output is trying to reach it again; written on the
-    // loop's thread.
-    std::atomic<bool> lost_{false};
+    Reconnection reconnection_;
     // The stream rests out of the graph; it leaves and joins under the loop's lock.
     QuietHandshake quiet_;
     long silentFrames_ = 0;  // process thread only
@@ -267,12 +267,9 @@ void PipeWireOutput::stateChanged(void* self, pw_stream_state, pw_stream_state s
         return;
     }
     if (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED) {
-        output.lose();
-    } else if ((state == PW_STREAM_STATE_PAUSED || state == PW_STREAM_STATE_STREAMING) &&
-               output.lost_.load()) {
-        // What was played while no one could hear it ends here, before the first cycle.
-        output.renderer_.endVoices();
-        output.lost_.store(false);
+        output.reconnection_.lose();
+    } else if (state == PW_STREAM_STATE_PAUSED || state == PW_STREAM_STATE_STREAMING) {
+        output.reconnection_.playing();
     }
 }
 
@@ -281,27 +278,29 @@ void PipeWireOutput::coreError(void* self, std::uint32_t id, int, int, const cha
 {
     auto& output = *static_cast<PipeWireOutput*>(self);
     if (output.started_ && id == PW_ID_CORE) {
-        output.lose();
+        output.reconnection_.lose();
     }
 }
 
-// On the loop's thread: tries again after the retry interval. The connection is dropped then,
-// not here, where its own callbacks may still be under way.
-void PipeWireOutput::lose()
+void PipeWireOutput::armRetry(std::chrono::milliseconds delay)
 {
-    lost_.store(true);
-    timespec interval = config::retryInterval;
-    pw_loop_update_timer(pw_thread_loop_get_loop(loop_), retryTimer_, &interval, nullptr, false);
+    const auto nanoseconds = std::chrono::nanoseconds(delay).count();
+    timespec due{nanoseconds / 1'000'000'000, nanoseconds % 1'000'000'000};
+    pw_loop_update_timer(pw_thread_loop_get_loop(loop_), retryTimer_, &due, nullptr, false);
 }
 
-// On the loop's thread. The stream's changes take it on from here.
+// On the loop's thread, when the retry is due. The connection is dropped here, not where the
+// daemon's going showed, where its own callbacks may still be under way; the stream's changes
+// take it on from here.
+bool PipeWireOutput::reconnect()
+{
+    closeConnection();
+    return connectCore() && newStream();
+}
+
 void PipeWireOutput::retry(void* self, std::uint64_t)
 {
-    auto& output = *static_cast<PipeWireOutput*>(self);
-    output.closeConnection();
-    if (!output.connectCore() || !output.newStream()) {
-        output.lose();
-    }
+    static_cast<PipeWireOutput*>(self)->reconnection_.retry();
 }
 
 // On the stream's realtime thread: renders what the graph asks for. After a while of silence it
@@ -359,11 +358,6 @@ void PipeWireOutput::messageSent()
     if (quiet_.wake() && stream_ != nullptr) {
         pw_stream_set_active(stream_, true);
     }
-}
-
-std::string PipeWireOutput::silenceReason() const
-{
-    return lost_.load() ? "The PipeWire daemon has stopped." : "";
 }
 
 }  // namespace

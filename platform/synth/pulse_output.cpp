@@ -12,6 +12,7 @@
 
 #include "platform/synth/loop_lock.h"
 #include "platform/synth/quiet_handshake.h"
+#include "platform/synth/reconnection.h"
 
 namespace midiout {
 namespace {
@@ -38,8 +39,6 @@ constexpr std::size_t synthBlockBytes = std::size_t{64} * frameBytes;
 constexpr std::uint32_t quietTargetFrames = 9600;
 constexpr std::uint32_t quietRefillFrames = 2400;
 constexpr std::uint32_t serverDefault = static_cast<std::uint32_t>(-1);
-// While the server is gone, the output tries to reach it this often.
-constexpr pa_usec_t retryMicroseconds = 250 * PA_USEC_PER_MSEC;
 }  // namespace config
 
 using MainLoopLock =
@@ -60,10 +59,13 @@ pa_buffer_attr bufferAttributes(std::uint32_t targetFrames, std::uint32_t refill
 
 // Once started, the output keeps itself connected: when the server goes, the loop's thread tries
 // again every retry interval, and the first stream ready on the server that answers plays on.
-class PulseOutput final : public AudioOutput {
+class PulseOutput final : public AudioOutput, private Reconnection::Connector {
 public:
     PulseOutput(SynthRenderer& renderer, double sampleRate)
-        : renderer_(renderer), sampleRate_(sampleRate)
+        : renderer_(renderer),
+          sampleRate_(sampleRate),
+          reconnection_(*this, "The PulseAudio server has stopped.",
+                        [&renderer] { renderer.endVoices(); })
     {
     }
     ~PulseOutput() override;
@@ -73,9 +75,11 @@ public:
     // Empty once the stream is ready, else the reason.
     std::string start();
     void messageSent() override;
-    std::string silenceReason() const override;
+    std::string silenceReason() const override { return reconnection_.silenceReason(); }
 
 private:
+    void armRetry(std::chrono::milliseconds delay) override;
+    bool reconnect() override;
     static void contextChanged(pa_context*, void* self);
     static void streamChanged(pa_stream*, void* self);
     static void writable(pa_stream* stream, std::size_t bytes, void* self);
@@ -100,9 +104,7 @@ private:
     pa_time_event* retryTimer_ = nullptr;
     // Set once start() has the stream playing: from then on a failure means the server went.
     bool started_ = false;
-    // Whether the server is gone and the output is trying to reach it again; written under the
-    // loop's lock.
-    std::atomic<bool> lost_{false};
+    Reconnection reconnection_;
     // The stream rests on the quiet buffering; it goes over and back under the loop's lock.
     QuietHandshake quiet_;
 };
@@ -165,21 +167,25 @@ void PulseOutput::streamChanged(pa_stream* stream, void* self)
     const pa_stream_state_t state = pa_stream_get_state(stream);
     if (!PA_STREAM_IS_GOOD(state)) {
         output.lose();
-    } else if (state == PA_STREAM_READY && output.lost_.load()) {
-        // What was played while no one could hear it ends here, before the first write.
-        output.renderer_.endVoices();
-        output.lost_.store(false);
+    } else if (state == PA_STREAM_READY) {
+        output.reconnection_.playing();
     }
 }
 
-// On the loop's thread: drops the connection and tries again after the retry interval.
+// On the loop's thread: the connection is dropped at once, so that its callbacks see objects
+// that are no longer this output's.
 void PulseOutput::lose()
 {
-    lost_.store(true);
     closeConnection();
+    reconnection_.lose();
+}
+
+void PulseOutput::armRetry(std::chrono::milliseconds delay)
+{
     pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
     timeval due{};
-    pa_timeval_add(pa_gettimeofday(&due), config::retryMicroseconds);
+    pa_timeval_add(pa_gettimeofday(&due),
+                   static_cast<pa_usec_t>(std::chrono::microseconds(delay).count()));
     if (retryTimer_ == nullptr) {
         retryTimer_ = api->time_new(api, &due, retry, this);
     } else {
@@ -187,15 +193,21 @@ void PulseOutput::lose()
     }
 }
 
-// On the loop's thread. The context's changes take it on from here.
+// On the loop's thread, when the retry is due. The context's changes take it on from here.
+bool PulseOutput::reconnect()
+{
+    if (newContext() &&
+        pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
+        return true;
+    }
+    closeConnection();
+    return false;
+}
+
 void PulseOutput::retry(pa_mainloop_api* api, pa_time_event* timer, const timeval*, void* self)
 {
-    auto& output = *static_cast<PulseOutput*>(self);
     api->time_restart(timer, nullptr);
-    if (!output.newContext() ||
-        pa_context_connect(output.context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        output.lose();
-    }
+    static_cast<PulseOutput*>(self)->reconnection_.retry();
 }
 
 void PulseOutput::writable(pa_stream* stream, std::size_t bytes, void* self)
@@ -328,15 +340,10 @@ void PulseOutput::messageSent()
         return;
     }
     const MainLoopLock lock(loop_);
-    if (!lost_.load() && quiet_.wake()) {
+    if (!reconnection_.lost() && quiet_.wake()) {
         setBuffering(config::targetFrames, config::refillFrames);
         forget(pa_stream_flush(stream_, nullptr, nullptr));
     }
-}
-
-std::string PulseOutput::silenceReason() const
-{
-    return lost_.load() ? "The PulseAudio server has stopped." : "";
 }
 
 }  // namespace
