@@ -162,12 +162,7 @@ void prepareAlsaSequencer()
     }
     // Before the thread starts, so that no ALSA message of it reaches the terminal.
     dropAlsaMessages();
-    preparing = std::async(std::launch::async, [] {
-        snd_seq_t* sequencer = nullptr;
-        if (snd_seq_open(&sequencer, "default", SND_SEQ_OPEN_OUTPUT, 0) == 0) {
-            snd_seq_close(sequencer);
-        }
-    });
+    preparing = std::async(std::launch::async, [] { sequencerUnavailable(); });
 }
 
 }  // namespace midiout
