@@ -152,6 +152,7 @@ private:
     std::string makePorts(const std::vector<JackPortRequest>& requests,
                           std::vector<JackPort*>& made);
     void removePorts(const std::vector<JackPort*>& ports);
+    void settleLatencyNotices();
     bool registerPort(JackPort& port);
     bool connect(jack_port_t* port, const std::string& target);
     std::string freePortName(const std::string& baseName) const;

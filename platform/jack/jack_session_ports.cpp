@@ -135,6 +135,7 @@ bool JackSession::connect(jack_port_t* port, const std::string& target)
 // nothing idle.
 void JackSession::removePorts(const std::vector<JackPort*>& ports)
 {
+    settleLatencyNotices();
     for (JackPort* port : ports) {
         if (!stopped() && port->get() != nullptr) {
             jack_port_unregister(client(), port->get());
@@ -145,6 +146,18 @@ void JackSession::removePorts(const std::vector<JackPort*>& ports)
     if (!stopped() && active_ && ports_.empty()) {
         jack_deactivate(client());
         active_ = false;
+    }
+}
+
+// On the JACK thread. libjack walks the client's list of ports, unlocked, on its notification
+// thread whenever the server announces new latencies, and unregistering a port frees its entry:
+// a port removed during such a walk crashes libjack. The server announces latencies one client
+// at a time and waits for each to answer; asking it to announce them once more returns only after
+// every announcement sent before has been handled here, so none is under way as ports go.
+void JackSession::settleLatencyNotices()
+{
+    if (!stopped() && active_) {
+        jack_recompute_total_latencies(client());
     }
 }
 
