@@ -17,20 +17,12 @@ namespace {
 
 constexpr const char* portBaseName = "vorlik";
 // Room for 8192 queued messages: far more than a stalled server would let pile up.
-constexpr std::size_t queueBytes = std::size_t{64} * 1024;
+constexpr std::size_t queueLength = 8192;
 // How long closing waits for queued messages to leave; a running server needs two periods.
 constexpr std::chrono::milliseconds drainDeadline{500};
 // Without a single cycle in this long the server is not running its graph: stop waiting.
 constexpr std::chrono::milliseconds stalledAfter{150};
 constexpr std::chrono::microseconds drainPoll{200};
-
-// One queued message: the frame it was sent at, and its bytes. Written to the queue in one
-// piece, so the process thread sees either all of it or nothing.
-struct QueuedMessage {
-    jack_nframes_t sentAt;
-    std::uint8_t size;
-    std::uint8_t bytes[3];
-};
 
 }  // namespace
 
@@ -42,9 +34,6 @@ OpenResult JackOutput::open(const std::string& targetPort)
         return "\"" + targetPort + "\" cannot be opened. " + whyNot;
     }
     std::unique_ptr<JackOutput> output(new JackOutput(session));
-    if (output->queue_ == nullptr) {
-        return "There is no memory left to open \"" + targetPort + "\".";
-    }
     auto ports = session->openPorts({{portBaseName, JACK_DEFAULT_MIDI_TYPE, targetPort}});
     if (auto* reason = std::get_if<std::string>(&ports)) {
         return "\"" + targetPort + "\" cannot be opened. " + *reason;
@@ -58,7 +47,7 @@ OpenResult JackOutput::open(const std::string& targetPort)
 }
 
 JackOutput::JackOutput(std::shared_ptr<JackSession> session)
-    : session_(std::move(session)), queue_(jack_ringbuffer_create(queueBytes))
+    : session_(std::move(session)), queue_(queueLength)
 {
 }
 
@@ -71,22 +60,18 @@ JackOutput::~JackOutput()
     if (port_ != nullptr) {
         session_->closePorts({port_});
     }
-    if (queue_ != nullptr) {
-        jack_ringbuffer_free(queue_);
-    }
 }
 
 bool JackOutput::send(std::uint32_t packed)
 {
     const std::optional<jack_nframes_t> now = session_->frameTime();
-    if (!now || jack_ringbuffer_write_space(queue_) < sizeof(QueuedMessage)) {
+    if (!now) {
         return false;
     }
     const ShortMessageBytes message = unpackShortMessage(packed);
     QueuedMessage queued{*now, static_cast<std::uint8_t>(message.size), {}};
     std::copy_n(message.data.begin(), message.size, queued.bytes);
-    jack_ringbuffer_write(queue_, reinterpret_cast<const char*>(&queued), sizeof queued);
-    return true;
+    return queue_.push(queued);
 }
 
 // Waits until the queue is empty and the cycle that emptied it, and the one after, are over;
@@ -107,7 +92,7 @@ void JackOutput::drain()
             }
         }
     };
-    waitFor([this] { return jack_ringbuffer_read_space(queue_) == 0; });
+    waitFor([this] { return queue_.empty(); });
     const unsigned emptiedBy = session_->cycles();
     waitFor([&] { return session_->cycles() - emptiedBy >= 2; });
 }
@@ -115,8 +100,7 @@ void JackOutput::drain()
 // Runs on the JACK thread while no cycle runs, so as the queue's one reader.
 void JackOutput::rejoined()
 {
-    const std::size_t queued = jack_ringbuffer_read_space(queue_);
-    jack_ringbuffer_read_advance(queue_, queued - queued % sizeof(QueuedMessage));
+    queue_.clear();
 }
 
 // Runs on JACK's process thread: no locks, no allocation. A message sent during the previous
@@ -128,18 +112,16 @@ void JackOutput::process(jack_nframes_t frames)
     jack_midi_clear_buffer(buffer);
     const jack_nframes_t cycleStart = session_->lastFrameTime();
     jack_nframes_t earliest = 0;
-    QueuedMessage queued;
-    while (jack_ringbuffer_peek(queue_, reinterpret_cast<char*>(&queued), sizeof queued) ==
-           sizeof queued) {
-        const auto sinceStart = static_cast<std::int32_t>(queued.sentAt + frames - cycleStart);
+    while (const QueuedMessage* queued = queue_.front()) {
+        const auto sinceStart = static_cast<std::int32_t>(queued->sentAt + frames - cycleStart);
         const auto offset =
             std::clamp<std::int64_t>(sinceStart, earliest, static_cast<std::int64_t>(frames) - 1);
-        if (jack_midi_event_write(buffer, static_cast<jack_nframes_t>(offset), queued.bytes,
-                                  queued.size) != 0) {
+        if (jack_midi_event_write(buffer, static_cast<jack_nframes_t>(offset), queued->bytes,
+                                  queued->size) != 0) {
             return;
         }
         earliest = static_cast<jack_nframes_t>(offset);
-        jack_ringbuffer_read_advance(queue_, sizeof queued);
+        queue_.pop();
     }
 }
 

@@ -2,11 +2,12 @@
 #pragma once
 
 #include <jack/jack.h>
-#include <jack/ringbuffer.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
+#include "platform/jack/cycle_queue.h"
 #include "platform/jack/jack_session.h"
 #include "platform/midi/output_device.h"
 
@@ -35,8 +36,15 @@ private:
     void rejoined() override;
     void drain();
 
+    // One message sent: the frame it was sent at, and its bytes.
+    struct QueuedMessage {
+        jack_nframes_t sentAt;
+        std::uint8_t size;
+        std::uint8_t bytes[3];
+    };
+
     std::shared_ptr<JackSession> session_;
-    jack_ringbuffer_t* queue_;
+    CycleQueue<QueuedMessage> queue_;
     JackPort* port_ = nullptr;
     bool attached_ = false;
 };
