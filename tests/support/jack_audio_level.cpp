@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/jack/jack_library.h"
+#include "support/unwatched_thread.h"
 
 namespace testsupport {
 
@@ -39,6 +40,7 @@ bool JackAudioLevel::listenTo(const std::string& sourcePort)
 
 int JackAudioLevel::process(jack_nframes_t frames, void* self)
 {
+    const UnwatchedThread unwatched;
     auto& level = *static_cast<JackAudioLevel*>(self);
     const auto* samples = static_cast<const float*>(jack_port_get_buffer(level.port_, frames));
     float loudest = level.peak_.load();

@@ -4,6 +4,7 @@
 #include <jack/midiport.h>
 
 #include "platform/jack/jack_library.h"
+#include "support/unwatched_thread.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -148,6 +149,7 @@ bool JackCapture::serverGone() const
 
 int JackCapture::process(jack_nframes_t frames, void* self)
 {
+    const UnwatchedThread unwatched;
     static_cast<JackCapture*>(self)->record(frames);
     return 0;
 }

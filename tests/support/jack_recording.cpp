@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/jack/jack_library.h"
+#include "support/unwatched_thread.h"
 
 namespace testsupport {
 namespace {
@@ -66,6 +67,7 @@ std::vector<float> JackRecording::next(double seconds)
 // What does not fit is dropped: only a reader that stopped reading loses it.
 int JackRecording::process(jack_nframes_t frames, void* self)
 {
+    const UnwatchedThread unwatched;
     auto& recording = *static_cast<JackRecording*>(self);
     const auto* samples = static_cast<const char*>(jack_port_get_buffer(recording.port_, frames));
     const std::size_t bytes = frames * sizeof(float);
