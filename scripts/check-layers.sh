@@ -3,7 +3,8 @@
 # mouse make sound through the main window alone, midi/ reaches the built-in synthesizer only
 # through the MIDI output functions, and platform/ knows nothing of the layers above. Under the
 # MIDI output devices (platform/midi) lies the built-in synthesizer (platform/synth), which
-# knows nothing of MIDI devices, and under both the program's JACK client (platform/jack).
+# knows nothing of MIDI devices, under both the program's JACK client (platform/jack), and under
+# all three what every connection to a server shares (platform/servers).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,6 +25,7 @@ forbid windows/mouse 'midi/|platform/midi/|platform/synth/|platform/jack/'
 forbid platform 'midi/|windows/'
 forbid platform/synth 'platform/midi/|platform/toolkit/'
 forbid platform/jack 'platform/midi/|platform/synth/|platform/toolkit/'
+forbid platform/servers 'platform/midi/|platform/synth/|platform/jack/|platform/toolkit/'
 forbid midi 'windows/|platform/toolkit/|platform/synth/|platform/jack/'
 # Each file of the platform layer holds one concern; one that outgrows this holds several.
 readonly longest=400

@@ -15,8 +15,6 @@ namespace midiout {
 namespace {
 
 constexpr const char* clientName = "vorlik";
-// While the server is gone, or a port's target has not shown again, the session looks this often.
-constexpr std::chrono::milliseconds retryInterval{250};
 
 const char* notRunningReason = "The JACK server is not running.";
 
@@ -137,8 +135,8 @@ bool JackSession::lost() const
 
 std::string JackSession::lostReason() const
 {
-    if (stopped()) {
-        return stoppedReason;
+    if (std::string reason = reconnection_.silenceReason(); !reason.empty()) {
+        return reason;
     }
     return jackthread::stalled() ? stalledReason : "";
 }
@@ -181,16 +179,17 @@ int JackSession::process(jack_nframes_t frames, void* self)
     return 0;
 }
 
-// On libjack's own thread, as the server goes: the session is brought back from the JACK thread.
+// On libjack's own thread, as the server goes: the dead client closes on the JACK thread, and
+// the session comes back from there.
 void JackSession::shutdown(void* self)
 {
     auto& session = *static_cast<JackSession*>(self);
     session.stopped_.store(true);
+    session.reconnection_.lose();
     jackthread::post([weak = session.weak_from_this()] {
         if (const std::shared_ptr<JackSession> stopped = weak.lock();
             stopped && stopped->stopped()) {
             stopped->closeClient();
-            stopped->scheduleKeepUp();
         }
     });
 }
@@ -211,14 +210,11 @@ bool JackSession::revive()
         closeClient();
         return false;
     }
-    for (std::atomic<JackCycleWork*>& slot : work_) {
-        if (JackCycleWork* work = slot.load()) {
-            work->rejoined();
-        }
-    }
+    reconnection_.playing();
     if (!ports_.empty()) {
         if (jack_activate(client()) != 0) {
             closeClient();
+            reconnection_.lose();
             return false;
         }
         active_ = true;
@@ -226,6 +222,17 @@ bool JackSession::revive()
     stopped_.store(false);
     linkPorts();
     return true;
+}
+
+// On the JACK thread, back on a server and before its first cycle there: what the work had
+// waiting for the server that went is dropped.
+void JackSession::rejoinWork()
+{
+    for (std::atomic<JackCycleWork*>& slot : work_) {
+        if (JackCycleWork* work = slot.load()) {
+            work->rejoined();
+        }
+    }
 }
 
 // On the JACK thread. Marked stopped first, so that no use of the client by another thread
@@ -246,38 +253,22 @@ void JackSession::closeClient()
     }
 }
 
-void JackSession::scheduleKeepUp()
+void JackSession::armRetry(std::chrono::milliseconds delay)
 {
-    if (keepingUp_ || closed_) {
+    if (retryArmed_.exchange(true)) {
         return;
     }
-    keepingUp_ = true;
-    jackthread::postAfter(retryInterval, [weak = weak_from_this()] {
+    jackthread::postAfter(delay, [weak = weak_from_this()] {
         if (const std::shared_ptr<JackSession> session = weak.lock()) {
-            session->keepingUp_ = false;
-            session->keepUp();
+            session->retryArmed_.store(false);
+            session->reconnection_.retry();
         }
     });
 }
 
-// On the JACK thread. A session with no port waits to be asked for: connect() brings it back.
-void JackSession::keepUp()
+bool JackSession::reconnect()
 {
-    if (closed_ || ports_.empty()) {
-        return;
-    }
-    if (stopped()) {
-        revive();
-    } else {
-        linkPorts();
-    }
-    const bool unlinked =
-        std::any_of(ports_.begin(), ports_.end(), [](const std::unique_ptr<JackPort>& port) {
-            return !port->linked_ && !port->request_.target.empty();
-        });
-    if (stopped() || unlinked) {
-        scheduleKeepUp();
-    }
+    return closed_ || ports_.empty() || revive();
 }
 
 }  // namespace midiout

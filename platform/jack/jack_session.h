@@ -17,6 +17,8 @@
 #include <variant>
 #include <vector>
 
+#include "platform/servers/reconnection.h"
+
 namespace midiout {
 
 // What an open output does in every JACK cycle, on JACK's process thread: no locks, no
@@ -56,7 +58,8 @@ private:
     bool linked_ = false;  // JACK thread only: connected to its target
 };
 
-class JackSession : public std::enable_shared_from_this<JackSession> {
+class JackSession : public std::enable_shared_from_this<JackSession>,
+                    private Reconnection::Connector {
 public:
     // The program's session, connected now when there is none yet, brought back now when its
     // server has stopped.
@@ -144,11 +147,14 @@ private:
     bool openClient();
     bool remakePorts();
     void closeClient();
-    // Brings the session back, and connects ports whose target showed, every retry interval
-    // while there is something to bring back.
-    void keepUp();
-    void scheduleKeepUp();
+    void rejoinWork();
+    // Any thread: has reconnect() run on the JACK thread once `delay` has passed, one at a time.
+    void armRetry(std::chrono::milliseconds delay) override;
+    // Brings the session back when it has ports to bring back; one without waits to be asked.
+    bool reconnect() override;
+    // Connects ports whose target showed, every retry interval while one has not.
     void linkPorts();
+    void linkLater();
     std::string makePorts(const std::vector<JackPortRequest>& requests,
                           std::vector<JackPort*>& made);
     void removePorts(const std::vector<JackPort*>& ports);
@@ -163,8 +169,8 @@ private:
     std::atomic<jack_client_t*> client_{nullptr};
     // Only the JACK thread reads and writes these.
     bool active_ = false;
-    bool closed_ = false;     // the program is ending: the session never comes back
-    bool keepingUp_ = false;  // a keepUp() is scheduled
+    bool closed_ = false;   // the program is ending: the session never comes back
+    bool linking_ = false;  // a linkPorts() is scheduled
     std::vector<std::unique_ptr<JackPort>> ports_;
     std::array<std::atomic<JackCycleWork*>, workSlots> work_{};
     std::atomic<bool> inCycle_{false};
@@ -173,6 +179,8 @@ private:
     // being counted.
     std::atomic<bool> stopped_{false};
     mutable std::atomic<unsigned> users_{0};
+    std::atomic<bool> retryArmed_{false};
+    Reconnection reconnection_{*this, stoppedReason, [this] { rejoinWork(); }};
 };
 
 }  // namespace midiout

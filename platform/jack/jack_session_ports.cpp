@@ -182,17 +182,40 @@ bool JackSession::remakePorts()
     });
 }
 
-// On the JACK thread: connects each port to its target once the target shows.
+// On the JACK thread: connects each port to its target once the target shows, looking again
+// every retry interval while one has not.
 void JackSession::linkPorts()
 {
+    bool unlinked = false;
     for (const std::unique_ptr<JackPort>& port : ports_) {
         const std::string& target = port->request_.target;
-        if (port->linked_ || target.empty() ||
-            jack_port_by_name(client(), target.c_str()) == nullptr) {
+        if (port->linked_ || target.empty()) {
             continue;
         }
-        port->linked_ = connect(port->get(), target);
+        if (jack_port_by_name(client(), target.c_str()) != nullptr) {
+            port->linked_ = connect(port->get(), target);
+        }
+        unlinked = unlinked || !port->linked_;
     }
+    if (unlinked) {
+        linkLater();
+    }
+}
+
+void JackSession::linkLater()
+{
+    if (linking_ || closed_) {
+        return;
+    }
+    linking_ = true;
+    jackthread::postAfter(Reconnection::retryInterval, [weak = weak_from_this()] {
+        if (const std::shared_ptr<JackSession> session = weak.lock()) {
+            session->linking_ = false;
+            if (!session->stopped()) {
+                session->linkPorts();
+            }
+        }
+    });
 }
 
 }  // namespace midiout

@@ -15,7 +15,7 @@
 
 #include "platform/synth/loop_lock.h"
 #include "platform/synth/quiet_handshake.h"
-#include "platform/synth/reconnection.h"
+#include "platform/servers/reconnection.h"
 
 namespace midiout {
 namespace {

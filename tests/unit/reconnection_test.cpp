@@ -1,6 +1,6 @@
 // The rules every audio output follows while its sound server is away, on a fake clock and a fake
 // server that refuses a given number of connections.
-#include "platform/synth/reconnection.h"
+#include "platform/servers/reconnection.h"
 
 #include <gtest/gtest.h>
 

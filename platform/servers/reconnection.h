@@ -1,6 +1,7 @@
-// What every audio output does while its sound server is away: it says why it is silent, tries to
-// reach the server again every retry interval, and once the server plays its stream again drops
-// what was played meanwhile, so that nothing of it is heard late.
+// What every connection to a sound server (device 0's audio outputs, the program's JACK client)
+// does while its server is away: it says why it is silent, tries to reach the server again every
+// retry interval, and once the server plays its stream again drops what was played or sent
+// meanwhile, so that nothing of it is heard late.
 #pragma once
 
 #include <atomic>
@@ -14,7 +15,7 @@ class Reconnection {
 public:
     static constexpr std::chrono::milliseconds retryInterval{250};
 
-    // How one output reaches its server; called on the output's own loop thread.
+    // How one connection reaches its server; called on the connection's own loop thread.
     class Connector {
     public:
         // Has retry() called on the loop once `delay` has passed.

@@ -1,5 +1,5 @@
-// What every audio output does while its sound server is away.
-#include "platform/synth/reconnection.h"
+// What every connection to a sound server does while its server is away.
+#include "platform/servers/reconnection.h"
 
 #include <utility>
 
