@@ -18,7 +18,7 @@ public:
     // How one connection reaches its server; called on the connection's own loop thread.
     class Connector {
     public:
-        // Has retry() called on the loop once `delay` has passed.
+        // Has retry() called on the loop once `delay` has passed; called where lose() is.
         virtual void armRetry(std::chrono::milliseconds delay) = 0;
         // Starts a new connection; false when it fails at once.
         virtual bool reconnect() = 0;
@@ -31,7 +31,8 @@ public:
     // played meanwhile, before the stream's first cycle on the server that answered.
     Reconnection(Connector& connector, std::string reason, std::function<void()> onBack);
 
-    // On the loop: the server went, or a connection to it failed.
+    // The server went, or a connection to it failed: on the loop, or on the thread that saw the
+    // loss where the connector arms its retry safely from any thread.
     void lose();
     // On the loop, when the retry armed is due.
     void retry();
