@@ -13,9 +13,9 @@
 #include <span>
 #include <string>
 
+#include "platform/servers/reconnection.h"
 #include "platform/synth/loop_lock.h"
 #include "platform/synth/quiet_handshake.h"
-#include "platform/servers/reconnection.h"
 
 namespace midiout {
 namespace {

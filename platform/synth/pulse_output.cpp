@@ -10,9 +10,9 @@
 #include <string>
 #include <utility>
 
+#include "platform/servers/reconnection.h"
 #include "platform/synth/loop_lock.h"
 #include "platform/synth/quiet_handshake.h"
-#include "platform/servers/reconnection.h"
 
 namespace midiout {
 namespace {
