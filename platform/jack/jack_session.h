@@ -58,8 +58,8 @@ private:
     bool linked_ = false;  // JACK thread only: connected to its target
 };
 
-class JackSession : public std::enable_shared_from_this<JackSession>,
-                    private Reconnection::Connector {
+class JackSession final : public std::enable_shared_from_this<JackSession>,
+                          private Reconnection::Connector {
 public:
     // The program's session, connected now when there is none yet, brought back now when its
     // server has stopped.
