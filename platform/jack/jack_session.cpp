@@ -22,7 +22,7 @@ const char* notRunningReason = "The JACK server is not running.";
 // touches these.
 std::shared_ptr<JackSession> current;
 struct Opening {
-    std::shared_ptr<jackthread::Call> call;
+    std::shared_ptr<BoundedCall> call;
     std::shared_ptr<std::shared_ptr<JackSession>> session;  // written by the call
 };
 std::optional<Opening> opening;

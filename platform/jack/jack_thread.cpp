@@ -5,8 +5,10 @@
 #include "platform/jack/jack_thread.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <map>
+#include <mutex>
 #include <thread>
 #include <utility>
 
@@ -21,13 +23,11 @@ public:
         return *queue;
     }
 
-    std::shared_ptr<Call> post(std::function<void()> run, std::function<void()> ifOverdue,
-                               bool skipIfOverdue)
+    std::shared_ptr<BoundedCall> post(std::function<void()> run, std::function<void()> ifOverdue,
+                                      bool skipIfOverdue)
     {
-        auto call = std::make_shared<Call>();
-        call->run_ = std::move(run);
-        call->ifOverdue_ = std::move(ifOverdue);
-        call->skipIfOverdue_ = skipIfOverdue;
+        auto call = std::make_shared<BoundedCall>(std::move(run), overdue_, std::move(ifOverdue),
+                                                  skipIfOverdue);
         {
             const std::lock_guard lock(mutex_);
             calls_.push_back(call);
@@ -38,8 +38,7 @@ public:
 
     void postAt(std::chrono::steady_clock::time_point due, std::function<void()> run)
     {
-        auto call = std::make_shared<Call>();
-        call->run_ = std::move(run);
+        auto call = std::make_shared<BoundedCall>(std::move(run), overdue_);
         {
             const std::lock_guard lock(mutex_);
             timed_.emplace(due, std::move(call));
@@ -47,7 +46,6 @@ public:
         queued_.notify_one();
     }
 
-    void markOverdue() { overdue_.fetch_add(1); }
     bool stalled() const { return overdue_.load() > 0; }
 
 private:
@@ -59,18 +57,14 @@ private:
     [[noreturn]] void serve()
     {
         for (;;) {
-            std::shared_ptr<Call> call;
+            std::shared_ptr<BoundedCall> call;
             {
                 std::unique_lock lock(mutex_);
                 waitForCall(lock);
                 call = std::move(calls_.front());
                 calls_.pop_front();
             }
-            const bool ran = !skipped(*call);
-            if (ran) {
-                call->run_();
-            }
-            finish(*call, ran);
+            call->execute();
         }
     }
 
@@ -94,49 +88,14 @@ private:
         }
     }
 
-    static bool skipped(Call& call)
-    {
-        const std::lock_guard lock(call.mutex_);
-        return call.skipIfOverdue_ && call.overdue_;
-    }
-
-    void finish(Call& call, bool ran)
-    {
-        std::unique_lock lock(call.mutex_);
-        call.done_ = true;
-        const bool overdue = call.overdue_;
-        lock.unlock();
-        call.finished_.notify_all();
-        if (overdue) {
-            if (ran && call.ifOverdue_) {
-                call.ifOverdue_();
-            }
-            overdue_.fetch_sub(1);
-        }
-    }
-
     std::mutex mutex_;
     std::condition_variable queued_;
-    std::deque<std::shared_ptr<Call>> calls_;
-    std::multimap<std::chrono::steady_clock::time_point, std::shared_ptr<Call>> timed_;
+    std::deque<std::shared_ptr<BoundedCall>> calls_;
+    std::multimap<std::chrono::steady_clock::time_point, std::shared_ptr<BoundedCall>> timed_;
     std::atomic<int> overdue_{0};
 };
 
-bool Call::finishedWithin(std::chrono::milliseconds deadline)
-{
-    std::unique_lock lock(mutex_);
-    if (overdue_) {
-        return done_;
-    }
-    if (finished_.wait_for(lock, deadline, [this] { return done_; })) {
-        return true;
-    }
-    overdue_ = true;
-    Queue::instance().markOverdue();
-    return false;
-}
-
-std::shared_ptr<Call> post(std::function<void()> call)
+std::shared_ptr<BoundedCall> post(std::function<void()> call)
 {
     return Queue::instance().post(std::move(call), {}, false);
 }

@@ -2,34 +2,15 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
+
+#include "platform/servers/bounded_call.h"
 
 namespace midiout::jackthread {
 
-// A call queued on the JACK thread. Waiting for it is bounded; a call that keeps its waiter past
-// the deadline is overdue, and the server counts as stalled until the call comes back.
-class Call {
-public:
-    // True once the call has run, waiting at most `deadline` for it. An overdue call is not
-    // waited for again.
-    bool finishedWithin(std::chrono::milliseconds deadline);
-
-private:
-    friend class Queue;
-    std::mutex mutex_;
-    std::condition_variable finished_;
-    std::function<void()> run_;
-    std::function<void()> ifOverdue_;
-    bool skipIfOverdue_ = false;
-    bool done_ = false;
-    bool overdue_ = false;
-};
-
 // Queues `call` and returns at once.
-std::shared_ptr<Call> post(std::function<void()> call);
+std::shared_ptr<BoundedCall> post(std::function<void()> call);
 
 // Queues `call` once `delay` has passed, behind what is queued by then; returns at once.
 void postAfter(std::chrono::milliseconds delay, std::function<void()> call);
@@ -40,7 +21,8 @@ void postAfter(std::chrono::milliseconds delay, std::function<void()> call);
 bool run(std::function<void()> call, std::chrono::milliseconds deadline,
          std::function<void()> ifOverdue = {});
 
-// Whether some call kept its waiter past the deadline and has not come back yet.
+// Whether some call kept its waiter past the deadline and has not come back yet: the server
+// counts as stalled meanwhile.
 bool stalled();
 
 }  // namespace midiout::jackthread

@@ -9,9 +9,9 @@
 
 #include "platform/jack/jack_session.h"
 #include "platform/midi/alsa_ports.h"
-#include "platform/midi/bounded_call.h"
 #include "platform/midi/device_enumerator.h"
 #include "platform/midi/port_name.h"
+#include "platform/servers/bounded_call.h"
 
 namespace winmm {
 namespace {

@@ -38,7 +38,7 @@ TEST(JackThread, AnOverdueCallIsCleanedUpAndOneGivenUpInTheQueueNeverRuns)
     EXPECT_TRUE(jackthread::stalled());
     EXPECT_FALSE(jackthread::run([&] { givenUpCallRan.store(true); }, 10ms));
     std::atomic<bool> postedCallRan{false};
-    const std::shared_ptr<jackthread::Call> posted =
+    const std::shared_ptr<BoundedCall> posted =
         jackthread::post([&] { postedCallRan.store(true); });
     EXPECT_FALSE(posted->finishedWithin(10ms));
     EXPECT_FALSE(cleanedUp.load());
