@@ -151,13 +151,14 @@ void JackSession::removePorts(const std::vector<JackPort*>& ports)
 
 // On the JACK thread. libjack walks the client's list of ports, unlocked, on its notification
 // thread whenever the server announces new latencies, and unregistering a port frees its entry:
-// a port removed during such a walk crashes libjack. The server announces latencies one client
-// at a time and waits for each to answer; asking it to announce them once more returns only after
-// every announcement sent before has been handled here, so none is under way as ports go.
+// a port removed during such a walk crashes libjack. The server announces latencies from the
+// thread that serves requests, and waits for each client's answer; so the answer to any request
+// (here the cheapest, a look-up of this client's own id) comes only once an announcement under
+// way has been handled here.
 void JackSession::settleLatencyNotices()
 {
     if (!stopped() && active_) {
-        jack_recompute_total_latencies(client());
+        jack_free(jack_get_uuid_for_client_name(client(), jack_get_client_name(client())));
     }
 }
 
