@@ -64,8 +64,13 @@ bool BoundedCall::skipped()
 bool runBounded(std::function<void()> work, std::chrono::milliseconds deadline)
 {
     auto call = std::make_shared<BoundedCall>(std::move(work), overrunWork);
-    std::thread([call] { call->execute(); }).detach();
-    return call->finishedWithin(deadline);
+    std::thread worker([call] { call->execute(); });
+    if (call->finishedWithin(deadline)) {
+        worker.join();
+        return true;
+    }
+    worker.detach();
+    return false;
 }
 
 bool boundedWorkOverran()
