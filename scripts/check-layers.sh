@@ -20,13 +20,13 @@ forbid() {
     fi
 }
 
-forbid windows/noise 'midi/|platform/midi/|platform/synth/|platform/jack/'
-forbid windows/mouse 'midi/|platform/midi/|platform/synth/|platform/jack/'
+forbid windows/noise 'midi/|platform/midi/|platform/synth/|platform/jack/|platform/servers/'
+forbid windows/mouse 'midi/|platform/midi/|platform/synth/|platform/jack/|platform/servers/'
 forbid platform 'midi/|windows/'
 forbid platform/synth 'platform/midi/|platform/toolkit/'
 forbid platform/jack 'platform/midi/|platform/synth/|platform/toolkit/'
 forbid platform/servers 'platform/midi/|platform/synth/|platform/jack/|platform/toolkit/'
-forbid midi 'windows/|platform/toolkit/|platform/synth/|platform/jack/'
+forbid midi 'windows/|platform/toolkit/|platform/synth/|platform/jack/|platform/servers/'
 # Each file of the platform layer holds one concern; one that outgrows this holds several.
 readonly longest=400
 while read -r lines file; do
