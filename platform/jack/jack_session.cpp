@@ -2,7 +2,6 @@
 // its life, the work attached to its cycles, and its coming back when the server restarts.
 #include "platform/jack/jack_session.h"
 
-#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <thread>
